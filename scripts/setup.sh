@@ -1,0 +1,70 @@
+# Sourced by ./play and ./test: installs the Debian packages the build and the
+# tests need (as root), or says which apt-get line to run, then configures and
+# builds everything into build/.
+
+QUILLPOD_PACKAGES=(
+  cmake g++ make pkg-config
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  zlib1g-dev libcli11-dev libx11-dev
+  openjdk-17-jdk junit5
+  xvfb xauth xdotool x11-utils x11-apps openbox imagemagick
+)
+
+quillpod_missing_packages() {
+  local p missing=()
+  for p in "${QUILLPOD_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  printf '%s\n' "${missing[@]}"
+}
+
+quillpod_setup() {
+  local missing
+  mapfile -t missing < <(quillpod_missing_packages)
+  if [ "${#missing[@]}" -gt 0 ]; then
+    if [ "$(id -u)" -eq 0 ]; then
+      echo "Installing: ${missing[*]}"
+      export DEBIAN_FRONTEND=noninteractive
+      apt-get update -qq || return 1
+      apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || return 1
+    else
+      echo "Some packages are missing. Run this once, then try again:" >&2
+      echo "  sudo apt-get install -y ${missing[*]}" >&2
+      return 1
+    fi
+  fi
+}
+
+quillpod_build() {
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >build-configure.log 2>&1 \
+    || { cat build-configure.log >&2; return 1; }
+  rm -f build-configure.log
+  cmake --build build -j "$(nproc)"
+}
+
+# quillpod_start_xvfb: starts a private X server on a free display number and
+# exports DISPLAY; the caller stops it with quillpod_stop_xvfb.
+quillpod_start_xvfb() {
+  local n
+  for n in $(seq 90 130); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    QUILLPOD_XVFB_PID=$!
+    local i
+    for i in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.1
+    done
+    if kill -0 "$QUILLPOD_XVFB_PID" 2>/dev/null; then
+      export DISPLAY=":$n"
+      return 0
+    fi
+  done
+  echo "Could not start Xvfb" >&2
+  return 1
+}
+
+quillpod_stop_xvfb() {
+  [ -n "${QUILLPOD_XVFB_PID:-}" ] && kill "$QUILLPOD_XVFB_PID" 2>/dev/null
+  wait "${QUILLPOD_XVFB_PID:-}" 2>/dev/null || true
+}
