@@ -48,6 +48,7 @@ endfunction()
 # quillpod_javac(TARGET t OUTDIR dir SOURCES ... [CLASSPATH ...] [DEPENDS ...] [RELEASE n])
 # Compiles Java sources into OUTDIR (emptied first, so no stale class
 # survives) for the given release (8 unless told), as the custom target t.
+# Sets t_STAMP in the caller, for DEPENDS of a later compilation.
 function(quillpod_javac)
   cmake_parse_arguments(J "" "TARGET;OUTDIR;RELEASE" "SOURCES;CLASSPATH;DEPENDS" ${ARGN})
   if(NOT J_RELEASE)
@@ -69,6 +70,7 @@ function(quillpod_javac)
     COMMENT "javac ${J_TARGET}"
     VERBATIM)
   add_custom_target(${J_TARGET} ALL DEPENDS ${stamp})
+  set(${J_TARGET}_STAMP ${stamp} PARENT_SCOPE)
 endfunction()
 
 # quillpod_junit(NAME n CLASSES dir CLASSPATH ... [LABELS ...] [ENV ...] [TIMEOUT s])
