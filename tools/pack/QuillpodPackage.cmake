@@ -1,0 +1,69 @@
+# quillpod_package(OUTPUT <path> [TARGET <name>]
+#                  [CONFIG <key=value>...] [CONFIG_FILE <file>]
+#                  DIRS <dir>... [DEPENDS <target or file>...])
+#
+# Builds the executable OUTPUT from the launcher (build/quillpod), the boot
+# class (build/quillpodboot.class), the configuration pairs and the files of
+# DIRS, merged at the archive's root. TARGET names the custom target that
+# makes it (default: package_<file name of OUTPUT>), built with ALL.
+# DEPENDS lists targets and files that must be built first. A target made by
+# quillpod_javac in the calling directory also reruns the packer whenever it
+# recompiles (its <target>_STAMP is seen here); for one from another
+# directory, pass its stamp file too (e.g. ${QUILLPOD_UTIL_STAMP}). Files of
+# DIRS inside the source tree are tracked by themselves.
+function(quillpod_package)
+  cmake_parse_arguments(P "" "OUTPUT;TARGET;CONFIG_FILE" "CONFIG;DIRS;DEPENDS" ${ARGN})
+  if(NOT P_OUTPUT OR NOT P_DIRS)
+    message(FATAL_ERROR "quillpod_package: OUTPUT and DIRS are required")
+  endif()
+  if(P_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "quillpod_package: unknown arguments ${P_UNPARSED_ARGUMENTS}")
+  endif()
+  if(NOT P_TARGET)
+    get_filename_component(name ${P_OUTPUT} NAME)
+    string(MAKE_C_IDENTIFIER "package_${name}" P_TARGET)
+  endif()
+
+  set(launcher ${CMAKE_BINARY_DIR}/quillpod)
+  set(boot ${CMAKE_BINARY_DIR}/quillpodboot.class)
+  set(args --launcher ${launcher} --boot ${boot} -o ${P_OUTPUT})
+  foreach(pair IN LISTS P_CONFIG)
+    list(APPEND args -c ${pair})
+  endforeach()
+  set(file_deps ${boot} ${launcher})
+  if(P_CONFIG_FILE)
+    list(APPEND args --config-file ${P_CONFIG_FILE})
+    list(APPEND file_deps ${P_CONFIG_FILE})
+  endif()
+  foreach(dir IN LISTS P_DIRS)
+    list(APPEND args ${dir})
+    cmake_path(IS_PREFIX CMAKE_SOURCE_DIR ${dir} NORMALIZE in_source)
+    if(in_source AND EXISTS ${dir})
+      file(GLOB_RECURSE files CONFIGURE_DEPENDS ${dir}/*)
+      list(APPEND file_deps ${files})
+    endif()
+  endforeach()
+
+  set(target_deps quillpod-pack quillpodboot)
+  if(TARGET quillpod)
+    list(APPEND target_deps quillpod)
+  endif()
+  foreach(dep IN LISTS P_DEPENDS)
+    if(TARGET ${dep})
+      list(APPEND target_deps ${dep})
+      if(DEFINED ${dep}_STAMP)
+        list(APPEND file_deps ${${dep}_STAMP})
+      endif()
+    else()
+      list(APPEND file_deps ${dep})
+    endif()
+  endforeach()
+
+  add_custom_command(OUTPUT ${P_OUTPUT}
+    COMMAND $<TARGET_FILE:quillpod-pack> ${args}
+    DEPENDS quillpod-pack ${file_deps}
+    COMMENT "quillpod-pack ${P_OUTPUT}"
+    VERBATIM)
+  add_custom_target(${P_TARGET} ALL DEPENDS ${P_OUTPUT})
+  add_dependencies(${P_TARGET} ${target_deps})
+endfunction()

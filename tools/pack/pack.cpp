@@ -1,0 +1,361 @@
+#include "pack.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace quillpod::pack {
+
+namespace {
+
+// Owns one zlib stream and ends it on every path out of its scope.
+class ZStream {
+ public:
+  enum Kind { kDeflate, kInflate };
+  ZStream(Kind kind, int level) : kind_(kind) {
+    int rc;
+    if (kind == kDeflate) {
+      // 15 + 16: a gzip wrapper instead of zlib's own.
+      rc = deflateInit2(&s_, level, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY);
+      if (rc == Z_OK) {
+        header_.os = 0;  // "unknown origin" the same on every build machine
+        rc = deflateSetHeader(&s_, &header_);
+      }
+    } else {
+      rc = inflateInit2(&s_, 15 + 16);
+    }
+    if (rc != Z_OK) {
+      if (kind == kDeflate) deflateEnd(&s_);
+      throw Error(message("cannot start zlib", rc));
+    }
+  }
+  ~ZStream() {
+    if (kind_ == kDeflate)
+      deflateEnd(&s_);
+    else
+      inflateEnd(&s_);
+  }
+  ZStream(const ZStream&) = delete;
+  ZStream& operator=(const ZStream&) = delete;
+
+  z_stream* operator->() { return &s_; }
+  z_stream* get() { return &s_; }
+
+  // One place that turns a zlib code into words.
+  std::string message(const char* what, int rc) const {
+    std::string text = what;
+    text += ": ";
+    if (s_.msg != nullptr)
+      text += s_.msg;
+    else if (rc == Z_MEM_ERROR)
+      text += "out of memory";
+    else if (rc == Z_BUF_ERROR)
+      text += "the stream is cut short";
+    else if (rc == Z_DATA_ERROR)
+      text += "corrupt data";
+    else
+      text += "zlib error " + std::to_string(rc);
+    return text;
+  }
+
+ private:
+  Kind kind_;
+  z_stream s_{};
+  gz_header header_{};
+};
+
+bool is_marker_at(const unsigned char* at) {
+  for (std::size_t k = 0; k < kMarkerSize; ++k)
+    if (at[k] != marker_byte(k)) return false;
+  return true;
+}
+
+bool bytewise_less(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+  });
+}
+
+}  // namespace
+
+unsigned char marker_byte(std::size_t k) { return static_cast<unsigned char>(74 + 3 * k / 2); }
+
+void put_u32(Bytes& out, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+std::uint32_t get_u32(const unsigned char* at) {
+  return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+         static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+void append_record(Bytes& out, char type, const unsigned char* data, std::size_t size) {
+  if (size > 0xFFFFFFFFu) throw Error(std::string("record ") + type + " is larger than 4 GiB");
+  out.resize((out.size() + kGrid - 1) / kGrid * kGrid, 0xFF);
+  for (std::size_t k = 0; k < kMarkerSize; ++k) out.push_back(marker_byte(k));
+  out.push_back(static_cast<unsigned char>(type));
+  put_u32(out, static_cast<std::uint32_t>(size));
+  out.insert(out.end(), data, data + size);
+}
+
+ConfigPair parse_config_pair(const std::string& text) {
+  auto eq = text.find('=');
+  if (eq == std::string::npos) throw Error("configuration pair \"" + text + "\" has no '='");
+  if (eq == 0) throw Error("configuration pair \"" + text + "\" has an empty key");
+  ConfigPair pair{text.substr(0, eq), text.substr(eq + 1)};
+  // The readers split at line feeds and stop at the NUL: neither may be inside.
+  if (text.find_first_of(std::string("\n\0", 2)) != std::string::npos)
+    throw Error("configuration pair for key \"" + pair.key + "\" contains a line feed or NUL");
+  return pair;
+}
+
+std::vector<ConfigPair> parse_config_file(const std::string& text, const std::string& origin) {
+  std::vector<ConfigPair> pairs;
+  std::size_t start = 0;
+  for (int line = 1; start < text.size(); ++line) {
+    auto end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string row = text.substr(start, end - start);
+    start = end + 1;
+    if (!row.empty() && row.back() == '\r') row.pop_back();
+    if (row.empty() || row[0] == '#') continue;
+    ConfigPair pair;
+    try {
+      pair = parse_config_pair(row);
+    } catch (const Error& e) {
+      throw Error(origin + ":" + std::to_string(line) + ": " + e.what());
+    }
+    for (const auto& p : pairs)
+      if (p.key == pair.key)
+        throw Error(origin + ":" + std::to_string(line) + ": key \"" + pair.key + "\" is set twice");
+    pairs.push_back(pair);
+  }
+  return pairs;
+}
+
+void override_config(std::vector<ConfigPair>& pairs, const std::vector<ConfigPair>& later) {
+  for (const auto& pair : later) {
+    auto it = std::find_if(pairs.begin(), pairs.end(), [&](const ConfigPair& p) { return p.key == pair.key; });
+    if (it != pairs.end())
+      it->value = pair.value;
+    else
+      pairs.push_back(pair);
+  }
+}
+
+Bytes config_text(const std::vector<ConfigPair>& pairs) {
+  Bytes out;
+  for (const auto& p : pairs) {
+    out.insert(out.end(), p.key.begin(), p.key.end());
+    out.push_back('=');
+    out.insert(out.end(), p.value.begin(), p.value.end());
+    out.push_back('\n');
+  }
+  out.push_back(0);
+  return out;
+}
+
+std::string name_problem(const std::string& name) {
+  if (name.empty()) return "the name is empty";
+  if (name.size() > kMaxNameLength)
+    return "the name is " + std::to_string(name.size()) + " bytes long; at most " + std::to_string(kMaxNameLength) +
+           " fit in an archive entry";
+  for (char c : name)
+    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
+      return "the name has a character outside printable ASCII, which the archive cannot carry";
+  if (name.find('/') != std::string::npos || name.find(':') != std::string::npos)
+    return "the name contains '/' or ':'";
+  std::size_t start = 0;
+  while (true) {
+    auto end = name.find('\\', start);
+    std::string level = name.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    if (level.empty() || level == "." || level == "..")
+      return "the name has an empty, \".\" or \"..\" level";
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  return {};
+}
+
+std::vector<SourceFile> collect_files(const std::vector<fs::path>& dirs) {
+  struct Found {
+    SourceFile file;
+    const fs::path* dir;
+  };
+  std::vector<Found> found;
+  for (const auto& dir : dirs) {
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec))
+      throw Error("cannot read directory " + dir.string() + ": " +
+                  (ec ? ec.message() : std::string("not a directory")));
+    fs::recursive_directory_iterator it(dir, ec), end;
+    if (ec) throw Error("cannot read directory " + dir.string() + ": " + ec.message());
+    for (; it != end; it.increment(ec)) {
+      if (ec) break;
+      const fs::path& path = it->path();
+      auto status = fs::status(path, ec);
+      if (ec) throw Error("cannot read " + path.string() + ": " + ec.message());
+      if (fs::is_directory(status)) {
+        if (it->is_symlink()) throw Error(path.string() + " is a link to a directory; links to directories are not followed");
+        continue;
+      }
+      if (!fs::is_regular_file(status)) throw Error(path.string() + " is neither a regular file nor a directory");
+      std::string name;
+      for (const auto& level : fs::relative(path, dir)) {
+        std::string part = level.string();
+        if (part.find('\\') != std::string::npos)
+          throw Error("cannot carry " + path.string() + ": a backslash separates levels in the archive");
+        if (!name.empty()) name += '\\';
+        name += part;
+      }
+      if (auto problem = name_problem(name); !problem.empty())
+        throw Error("cannot carry " + path.string() + ": " + problem);
+      found.push_back({{name, path}, &dir});
+    }
+    if (ec) throw Error("cannot read directory " + dir.string() + ": " + ec.message());
+  }
+  std::sort(found.begin(), found.end(),
+            [](const Found& a, const Found& b) { return bytewise_less(a.file.name, b.file.name); });
+  std::vector<SourceFile> files;
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    if (i > 0 && found[i].file.name == found[i - 1].file.name)
+      throw Error("\"" + found[i].file.name + "\" is in both " + found[i - 1].dir->string() + " and " +
+                  found[i].dir->string() + "; the archive holds one file of a name");
+    files.push_back(found[i].file);
+  }
+  return files;
+}
+
+void append_entry(Bytes& body, const std::string& name, const unsigned char* data, std::size_t size) {
+  if (name.size() > kMaxNameLength) throw Error("archive name \"" + name + "\" is longer than 127 bytes");
+  if (size > kMaxSize) throw Error("\"" + name + "\" is too large for an archive entry");
+  put_u32(body, kEntryTag);
+  body.push_back(static_cast<unsigned char>(name.size()));
+  body.insert(body.end(), name.begin(), name.end());
+  body.push_back(0);
+  put_u32(body, static_cast<std::uint32_t>(size));
+  body.insert(body.end(), data, data + size);
+}
+
+Bytes archive_body(const std::vector<SourceFile>& files) {
+  Bytes body;
+  for (const auto& f : files) {
+    Bytes content = read_file(f.path);
+    append_entry(body, f.name, content.data(), content.size());
+    if (body.size() > kMaxSize) throw Error("the application's files come to more than 2 GiB, too much for the archive");
+  }
+  return body;
+}
+
+Bytes gzip_compress(const Bytes& data, int level) {
+  ZStream z(ZStream::kDeflate, level);
+  Bytes out(deflateBound(z.get(), static_cast<uLong>(data.size())) + 32);
+  z->next_in = const_cast<unsigned char*>(data.data());
+  z->avail_in = static_cast<uInt>(data.size());
+  z->next_out = out.data();
+  z->avail_out = static_cast<uInt>(out.size());
+  int rc = deflate(z.get(), Z_FINISH);
+  if (rc != Z_STREAM_END) throw Error(z.message("cannot compress the archive", rc));
+  out.resize(z->total_out);
+  return out;
+}
+
+Bytes gzip_decompress(const unsigned char* data, std::size_t size) {
+  ZStream z(ZStream::kInflate, 0);
+  Bytes out;
+  unsigned char chunk[65536];
+  z->next_in = const_cast<unsigned char*>(data);
+  z->avail_in = static_cast<uInt>(size);
+  int rc;
+  do {
+    z->next_out = chunk;
+    z->avail_out = sizeof chunk;
+    rc = inflate(z.get(), Z_NO_FLUSH);
+    if (rc != Z_OK && rc != Z_STREAM_END) throw Error(z.message("cannot decompress the archive", rc));
+    out.insert(out.end(), chunk, chunk + (sizeof chunk - z->avail_out));
+    if (rc == Z_OK && z->avail_in == 0 && z->avail_out != 0)
+      throw Error("cannot decompress the archive: the gzip stream is cut short");
+  } while (rc != Z_STREAM_END);
+  if (z->avail_in != 0)
+    throw Error("the archive has " + std::to_string(z->avail_in) + " bytes after its gzip stream");
+  return out;
+}
+
+Bytes archive_record_data(const Bytes& body, int level) {
+  if (body.size() > kMaxSize) throw Error("the archive body is larger than 2 GiB");
+  Bytes data;
+  put_u32(data, static_cast<std::uint32_t>(body.size()));
+  Bytes packed = gzip_compress(body, level);
+  data.insert(data.end(), packed.begin(), packed.end());
+  return data;
+}
+
+Bytes build_executable(const Bytes& launcher, const Bytes& boot, const Bytes& config, const Bytes& archive) {
+  for (char type : {'B', 'V', 'Z'}) {
+    Record r;
+    if (find_record(launcher, type, r))
+      throw Error(std::string("the launcher already carries a record ") + type + " at offset " +
+                  std::to_string(r.offset) + "; give the plain launcher, not a packed executable");
+  }
+  Bytes out = launcher;
+  out.reserve(launcher.size() + boot.size() + config.size() + archive.size() + 4 * (kRecordHeaderSize + kGrid));
+  append_record(out, 'B', boot);
+  append_record(out, 'V', config);
+  append_record(out, 'Z', archive);
+  return out;
+}
+
+bool find_record(const Bytes& file, char type, Record& found) {
+  for (std::size_t i = 0; i + kRecordHeaderSize <= file.size(); i += kGrid) {
+    if (file[i + kMarkerSize] == static_cast<unsigned char>(type) && is_marker_at(&file[i])) {
+      found = {type, i, get_u32(&file[i + kMarkerSize + 1])};
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<Entry> parse_archive(const Bytes& body) {
+  std::vector<Entry> entries;
+  std::size_t p = 0;
+  auto fail = [&](const std::string& why) {
+    return Error("archive entry " + std::to_string(entries.size() + 1) + " at offset " + std::to_string(p) + ": " +
+                 why);
+  };
+  while (p < body.size()) {
+    if (body.size() - p < 5) throw fail("cut short");
+    if (get_u32(&body[p]) != kEntryTag) throw fail("no entry tag");
+    std::size_t n = body[p + 4];
+    if (n > kMaxNameLength) throw fail("name length " + std::to_string(n) + " is above 127");
+    if (body.size() - p < 10 + n) throw fail("cut short");
+    std::uint32_t s = get_u32(&body[p + 6 + n]);
+    if (s > kMaxSize) throw fail("size above 2 GiB");
+    if (body.size() - p - 10 - n < s) throw fail("content runs past the end of the archive");
+    entries.push_back({std::string(reinterpret_cast<const char*>(&body[p + 5]), n), p + 10 + n, s});
+    p += 10 + n + s;
+  }
+  return entries;
+}
+
+Bytes read_file(const fs::path& path) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) throw Error("cannot read " + path.string() + ": it is a directory");
+  errno = 0;
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) throw Error("cannot open " + path.string() + ": " + std::strerror(errno));
+  auto size = in.tellg();
+  Bytes data(size < 0 ? 0 : static_cast<std::size_t>(size));
+  in.seekg(0);
+  if (!in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size())) ||
+      in.peek() != std::char_traits<char>::eof())
+    throw Error("cannot read " + path.string() + (errno ? std::string(": ") + std::strerror(errno) : ": it changed while read"));
+  return data;
+}
+
+}  // namespace quillpod::pack

@@ -1,0 +1,271 @@
+#include "pack.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace quillpod::pack;
+
+namespace {
+
+Bytes bytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+// The text with its closing NUL, as record V holds it.
+Bytes text0(const std::string& s) { return Bytes(s.begin(), s.end() + 1); }
+
+// A scoped directory under the test's temporary folder.
+class TempDir {
+ public:
+  TempDir() {
+    path_ = fs::temp_directory_path() /
+            ("quillpod-pack-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+             std::to_string(counter_++) + "-" + std::to_string(std::random_device{}()));
+    fs::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+  }
+  const fs::path& path() const { return path_; }
+  fs::path put(const std::string& rel, const std::string& content) const {
+    fs::path p = path_ / rel;
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << content;
+    return p;
+  }
+
+ private:
+  static inline int counter_ = 0;
+  fs::path path_;
+};
+
+std::vector<std::string> names(const std::vector<SourceFile>& files) {
+  std::vector<std::string> out;
+  for (const auto& f : files) out.push_back(f.name);
+  return out;
+}
+
+}  // namespace
+
+TEST(Records, LayoutOnTheGridWithFiller) {
+  Bytes launcher(21, 0x11);  // ends off the grid
+  Bytes exe = build_executable(launcher, bytes("CAFE"), text0("main=A\n"), bytes("ZZZZZ"));
+
+  // Filler after the image, then B at 32: marker, type, length, data.
+  for (std::size_t i = 21; i < 32; ++i) EXPECT_EQ(exe[i], 0xFF) << i;
+  const unsigned char marker[] = {0x4A, 0x4B, 0x4D, 0x4E, 0x50, 0x51, 0x53, 0x54,
+                                  0x56, 0x57, 0x59, 0x5A, 0x5C, 0x5D, 0x5F};
+  for (std::size_t at : {32u, 64u, 96u}) {
+    EXPECT_TRUE(std::equal(marker, marker + 15, exe.begin() + static_cast<long>(at))) << at;
+  }
+  EXPECT_EQ(exe[32 + 15], 'B');
+  EXPECT_EQ(get_u32(&exe[32 + 16]), 4u);
+  EXPECT_EQ(std::string(exe.begin() + 52, exe.begin() + 56), "CAFE");
+  for (std::size_t i = 56; i < 64; ++i) EXPECT_EQ(exe[i], 0xFF) << i;
+  EXPECT_EQ(exe[64 + 15], 'V');
+  EXPECT_EQ(get_u32(&exe[64 + 16]), 8u);
+  EXPECT_EQ(exe[64 + 20 + 7], 0);
+  for (std::size_t i = 92; i < 96; ++i) EXPECT_EQ(exe[i], 0xFF) << i;
+  EXPECT_EQ(exe[96 + 15], 'Z');
+  EXPECT_EQ(get_u32(&exe[96 + 16]), 5u);
+  EXPECT_EQ(exe.size(), 96u + 20 + 5);  // the last record ends the file
+
+  Record r;
+  ASSERT_TRUE(find_record(exe, 'V', r));
+  EXPECT_EQ(r.offset, 64u);
+  EXPECT_EQ(r.size, 8u);
+}
+
+TEST(Records, LauncherOnTheGridGetsNoFiller) {
+  Bytes exe = build_executable(Bytes(32, 0x11), {}, Bytes{0}, Bytes{1, 2, 3, 4, 5});
+  EXPECT_EQ(exe[32], 0x4A);
+  EXPECT_EQ(exe[32 + 15], 'B');
+  EXPECT_EQ(get_u32(&exe[48]), 0u);
+  EXPECT_EQ(exe[64 + 15], 'V');  // an empty B still takes its header's place
+}
+
+TEST(Records, LauncherThatAlreadyCarriesRecordsIsRefused) {
+  Bytes packed = build_executable(Bytes(100, 0), bytes("x"), Bytes{0}, bytes("yyyyy"));
+  EXPECT_THROW(build_executable(packed, bytes("x"), Bytes{0}, bytes("yyyyy")), Error);
+  // A marker off the grid is no record, so such a launcher is fine.
+  Bytes off_grid(8, 0);
+  append_record(off_grid, 'B', bytes("x"));
+  off_grid.erase(off_grid.begin(), off_grid.begin() + 3);
+  EXPECT_NO_THROW(build_executable(off_grid, bytes("x"), Bytes{0}, bytes("yyyyy")));
+}
+
+TEST(Config, PairsFromTheCommandLine) {
+  struct Case {
+    std::string text, key, value;
+  } ok[] = {{"main=a.B", "main", "a.B"}, {"a=b=c", "a", "b=c"}, {"a=", "a", ""}, {"k= v ", "k", " v "}};
+  for (const auto& c : ok) {
+    auto p = parse_config_pair(c.text);
+    EXPECT_EQ(p.key, c.key) << c.text;
+    EXPECT_EQ(p.value, c.value) << c.text;
+  }
+  for (const std::string& bad : {std::string("novalue"), std::string("=x"), std::string("a=b\nc=d"), std::string("a=b\0c", 5)})
+    EXPECT_THROW(parse_config_pair(bad), Error) << bad;
+}
+
+TEST(Config, FileLinesCommentsCarriageReturnsAndOverrides) {
+  auto pairs = parse_config_file("# game\r\nmain=x.Y\r\n\nminver=1.1\ntarget=C", "cfg");
+  ASSERT_EQ(pairs.size(), 3u);
+  EXPECT_EQ(pairs[0].value, "x.Y");
+  EXPECT_EQ(pairs[2].key, "target");
+  override_config(pairs, {{"minver", "1.4"}, {"jars", "a.jar"}});
+  EXPECT_EQ(config_text(pairs), text0("main=x.Y\nminver=1.4\ntarget=C\njars=a.jar\n"));
+
+  try {
+    parse_config_file("a=1\nb=2\na=3\n", "cfg");
+    FAIL() << "a repeated key was taken";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("cfg:3"), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(parse_config_file("a=1\nbroken\n", "cfg"), Error);
+}
+
+TEST(Config, EmptyConfigurationIsJustTheNul) { EXPECT_EQ(config_text({}), Bytes{0}); }
+
+TEST(Names, ProblemsAreRecognised) {
+  EXPECT_EQ(name_problem("com\\x\\A.class"), "");
+  EXPECT_EQ(name_problem(std::string(127, 'a')), "");
+  for (std::string bad : {std::string(""), std::string(128, 'a'), std::string("\\abs"), std::string("a\\\\b"),
+                          std::string("a\\..\\b"), std::string("..\\b"), std::string("a\\"), std::string("C:x"),
+                          std::string("a/b"), std::string("caf\xC3\xA9"), std::string("tab\there")})
+    EXPECT_NE(name_problem(bad), "") << bad;
+}
+
+TEST(Collect, MergesDirectoriesSortedBytewise) {
+  TempDir a, b;
+  a.put("com/x/B.class", "b");
+  a.put("com/x/A$1.class", "a1");
+  a.put("Zebra", "z");
+  b.put("XmasGifs/a.gif", "g");
+  b.put("_last", "l");
+  auto files = collect_files({a.path(), b.path()});
+  EXPECT_EQ(names(files),
+            (std::vector<std::string>{"XmasGifs\\a.gif", "Zebra", "_last", "com\\x\\A$1.class", "com\\x\\B.class"}));
+  EXPECT_EQ(files[1].path, a.path() / "Zebra");
+}
+
+TEST(Collect, RefusesClashesLongNamesAndUnreadableDirectories) {
+  TempDir a, b;
+  a.put("same/x", "1");
+  b.put("same/x", "2");
+  try {
+    collect_files({a.path(), b.path()});
+    FAIL() << "a clash was taken";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("same\\x"), std::string::npos) << e.what();
+  }
+
+  TempDir c;
+  c.put(std::string(60, 'd') + "/" + std::string(67, 'f'), "");  // 128 bytes with the backslash
+  EXPECT_THROW(collect_files({c.path()}), Error);
+
+  TempDir d;
+  d.put("back\\slash", "");
+  EXPECT_THROW(collect_files({d.path()}), Error);
+
+  EXPECT_THROW(collect_files({a.path() / "missing"}), Error);
+  EXPECT_THROW(collect_files({a.path() / "same" / "x"}), Error);  // a file, not a directory
+  if (geteuid() != 0) {  // root reads everything
+    TempDir e;
+    e.put("locked/f", "");
+    fs::permissions(e.path() / "locked", fs::perms::none);
+    EXPECT_THROW(collect_files({e.path()}), Error);
+  }
+}
+
+TEST(Archive, EntryLayout) {
+  Bytes body;
+  append_entry(body, "a\\b", reinterpret_cast<const unsigned char*>("xyz"), 3);
+  Bytes want = {0xF0, 0x12, 0xDC, 0xEA, 3, 'a', '\\', 'b', 0, 3, 0, 0, 0, 'x', 'y', 'z'};
+  EXPECT_EQ(body, want);
+}
+
+TEST(Archive, GzipIsReproducibleWithoutNameOrTime) {
+  Bytes data(100000);
+  std::mt19937 rng(7);
+  for (auto& b : data) b = static_cast<unsigned char>(rng() % 7);
+  Bytes z1 = gzip_compress(data, 9), z2 = gzip_compress(data, 9);
+  EXPECT_EQ(z1, z2);
+  ASSERT_GE(z1.size(), 18u);
+  EXPECT_EQ(Bytes(z1.begin(), z1.begin() + 4), (Bytes{0x1F, 0x8B, 8, 0}));  // no FNAME, no extras
+  EXPECT_EQ(get_u32(&z1[4]), 0u);                                           // mtime
+  EXPECT_EQ(z1[9], 0);                                                      // OS byte
+  EXPECT_EQ(gzip_decompress(z1.data(), z1.size()), data);
+  EXPECT_EQ(gzip_decompress(gzip_compress({}, 0).data(), gzip_compress({}, 0).size()), Bytes{});
+}
+
+TEST(Archive, DecompressRejectsDamage) {
+  Bytes data(5000, 'q');
+  Bytes z = gzip_compress(data, 6);
+  Bytes cut(z.begin(), z.end() - 3);
+  EXPECT_THROW(gzip_decompress(cut.data(), cut.size()), Error);
+  Bytes bad_crc = z;
+  bad_crc[bad_crc.size() - 6] ^= 1;
+  EXPECT_THROW(gzip_decompress(bad_crc.data(), bad_crc.size()), Error);
+  Bytes trailing = z;
+  trailing.push_back(0);
+  EXPECT_THROW(gzip_decompress(trailing.data(), trailing.size()), Error);
+}
+
+TEST(Archive, ParseRejectsMalformedBodies) {
+  Bytes good;
+  append_entry(good, "one", reinterpret_cast<const unsigned char*>("1"), 1);
+  append_entry(good, "two", nullptr, 0);
+  auto entries = parse_archive(good);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[1].name, "two");
+  EXPECT_EQ(entries[1].size, 0u);
+
+  Bytes stray = good;
+  stray.push_back(0xF0);
+  Bytes bad_tag = good;
+  bad_tag[11] ^= 1;  // the second entry's tag
+  Bytes long_size = good;
+  long_size[9 + 3]++;  // the first entry's size now runs past the end
+  for (const Bytes* b : {&stray, &bad_tag, &long_size}) EXPECT_THROW(parse_archive(*b), Error);
+}
+
+// Pack a tree, then read it back the way a reader of the executable would.
+TEST(RoundTrip, FilesComeBackFromTheExecutable) {
+  TempDir classes, media;
+  std::string big(70000, '\0');
+  std::mt19937 rng(3);
+  for (auto& c : big) c = static_cast<char>(rng());
+  classes.put("com/t/App.class", "cafebabe");
+  media.put("XmasGifs/x.gif", big);
+  media.put("empty", "");
+  auto files = collect_files({classes.path(), media.path()});
+  Bytes body = archive_body(files);
+  Bytes launcher(5000, 0x90);
+  Bytes exe = build_executable(launcher, bytes("BOOT"), config_text({{"main", "com.t.App"}}),
+                               archive_record_data(body, 9));
+  EXPECT_EQ(exe, build_executable(launcher, bytes("BOOT"), config_text({{"main", "com.t.App"}}),
+                                  archive_record_data(archive_body(files), 9)));
+
+  EXPECT_TRUE(std::equal(launcher.begin(), launcher.end(), exe.begin()));
+  Record z;
+  ASSERT_TRUE(find_record(exe, 'Z', z));
+  EXPECT_EQ(z.offset % 16, 0u);
+  EXPECT_EQ(z.offset + 20 + z.size, exe.size());
+  const unsigned char* data = &exe[z.offset + 20];
+  EXPECT_EQ(get_u32(data), body.size());
+  Bytes unpacked = gzip_decompress(data + 4, z.size - 4);
+  EXPECT_EQ(unpacked, body);
+  auto entries = parse_archive(unpacked);
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].name, "XmasGifs\\x.gif");
+  EXPECT_EQ(std::string(unpacked.begin() + static_cast<long>(entries[0].offset),
+                        unpacked.begin() + static_cast<long>(entries[0].offset + entries[0].size)),
+            big);
+  EXPECT_EQ(entries[1].name, "com\\t\\App.class");
+  EXPECT_EQ(entries[2].name, "empty");
+  EXPECT_EQ(entries[2].size, 0u);
+}
