@@ -23,6 +23,9 @@ public class ApplicationAudioClip {
     private static final byte MU_LAW_ZERO = 0x7f;
     private static final int SILENCE_LENGTH = 100;
 
+    /** Where playbacks go: the shared player, unless a test hands in one of its own. */
+    static AudioPlayer player = AudioPlayer.player;
+
     byte[] soundBuffer;
     AudioData audioData;
 
@@ -88,14 +91,14 @@ public class ApplicationAudioClip {
     /** Starts one more playback from the start, mixed with whatever is playing. */
     public void play() {
         if (isValid()) {
-            AudioPlayer.player.start(new AudioDataStream(audioData));
+            player.start(new AudioDataStream(audioData));
         }
     }
 
     /** Starts an endless repetition of the clip. */
     public void loop() {
         if (isValid()) {
-            AudioPlayer.player.start(new ContinuousAudioDataStream(audioData));
+            player.start(new ContinuousAudioDataStream(audioData));
         }
     }
 
@@ -103,6 +106,6 @@ public class ApplicationAudioClip {
     public static void loopSilence() {
         byte[] silence = new byte[SILENCE_LENGTH];
         Arrays.fill(silence, MU_LAW_ZERO);
-        AudioPlayer.player.start(new ContinuousAudioDataStream(new AudioData(silence)));
+        player.start(new ContinuousAudioDataStream(new AudioData(silence)));
     }
 }

@@ -7,7 +7,7 @@ package com.tallowfen.standin.audio;
  */
 public class AudioData {
 
-    private static final int MAGIC = 0x2e736e64; // ".snd"
+    private static final long MAGIC = 0x2e736e64L; // ".snd"
     private static final int MIN_HEADER = 24;
     private static final int USUAL_HEADER = 28;
     private static final long UNKNOWN_SIZE = 0xffffffffL;
@@ -18,11 +18,16 @@ public class AudioData {
 
     public AudioData(byte[] buffer) {
         this.buffer = buffer;
-        if (hasSunHeader(buffer)) {
-            start = headerLength(buffer);
+        long offset = field(buffer, 4);
+        if (!hasSunHeader(buffer)) {
+            start = 0;
+            end = buffer.length;
+        } else if (offset >= MIN_HEADER && offset <= buffer.length) {
+            start = (int) offset;
             end = dataEnd(buffer, start);
         } else {
-            start = 0;
+            // A header that contradicts itself: trust neither offset nor size.
+            start = Math.min(USUAL_HEADER, buffer.length);
             end = buffer.length;
         }
     }
@@ -33,29 +38,24 @@ public class AudioData {
     }
 
     private static boolean hasSunHeader(byte[] b) {
-        return b.length >= 4 && readInt(b, 0) == MAGIC;
-    }
-
-    /** The header's own data offset when it lies inside the file, else the usual 28 bytes. */
-    private static int headerLength(byte[] b) {
-        if (b.length >= 8) {
-            long offset = readInt(b, 4) & 0xffffffffL;
-            if (offset >= MIN_HEADER && offset <= b.length) {
-                return (int) offset;
-            }
-        }
-        return Math.min(USUAL_HEADER, b.length);
+        return field(b, 0) == MAGIC;
     }
 
     /** The end of the samples: the declared data size when it fits, else the end of the file. */
     private static int dataEnd(byte[] b, int start) {
-        if (b.length >= 12) {
-            long size = readInt(b, 8) & 0xffffffffL;
-            if (size != UNKNOWN_SIZE && size <= b.length - start) {
-                return start + (int) size;
-            }
+        long size = field(b, 8);
+        if (size >= 0 && size != UNKNOWN_SIZE && size <= b.length - start) {
+            return start + (int) size;
         }
         return b.length;
+    }
+
+    /** The unsigned big-endian header field at a byte position, or -1 past the end. */
+    private static long field(byte[] b, int at) {
+        if (b.length < at + 4) {
+            return -1;
+        }
+        return readInt(b, at) & 0xffffffffL;
     }
 
     private static int readInt(byte[] b, int at) {

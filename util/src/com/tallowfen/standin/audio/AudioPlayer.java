@@ -16,15 +16,30 @@ public final class AudioPlayer {
 
     public static final AudioPlayer player = new AudioPlayer(new LineSink(), System.err);
 
-    private final AudioMixer mixer = new AudioMixer();
+    private final AudioMixer mixer;
     private final SampleSink sink;
     private final PrintStream log;
     private Thread thread;
     private volatile boolean silent;
 
     AudioPlayer(SampleSink sink, PrintStream log) {
+        this.mixer = new AudioMixer();
         this.sink = sink;
         this.log = log;
+    }
+
+    /**
+     * A player without a device or thread of its own: started streams only
+     * join the given mixer, for whoever renders it (checks, measurements).
+     */
+    public static AudioPlayer offline(AudioMixer mixer) {
+        return new AudioPlayer(mixer);
+    }
+
+    private AudioPlayer(AudioMixer mixer) {
+        this.mixer = mixer;
+        this.sink = null;
+        this.log = null;
     }
 
     /** Adds a stream to the set being played; it plays until it ends by itself. */
@@ -33,6 +48,9 @@ public final class AudioPlayer {
             return;
         }
         mixer.add(stream);
+        if (sink == null) {
+            return;
+        }
         if (silent) {
             // The device went away while the stream was being added.
             mixer.clear();
@@ -48,6 +66,10 @@ public final class AudioPlayer {
 
     AudioMixer mixer() {
         return mixer;
+    }
+
+    synchronized Thread thread() {
+        return thread;
     }
 
     private synchronized void ensureThread() {
@@ -87,7 +109,8 @@ public final class AudioPlayer {
         silent = true;
         mixer.clear();
         if (cause != null) {
-            log.println("No sound: " + cause);
+            String reason = cause.getMessage();
+            log.println("No sound: " + (reason != null ? reason : cause.toString()));
         }
     }
 }
