@@ -1,0 +1,191 @@
+package com.tallowfen.hollyblitz;
+
+import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertFalse;
+import static org.junit.jupiter.api.Assertions.assertTrue;
+
+import java.awt.Color;
+import java.awt.EventQueue;
+import java.awt.Frame;
+import java.awt.Insets;
+import java.awt.Label;
+import java.awt.Point;
+import java.awt.Rectangle;
+import java.awt.Robot;
+import java.awt.Toolkit;
+import java.awt.event.InputEvent;
+import java.awt.event.WindowEvent;
+import org.junit.jupiter.api.AfterEach;
+import org.junit.jupiter.api.BeforeEach;
+import org.junit.jupiter.api.Test;
+
+class AlertDialogTest {
+
+    /** Hang guard for a modal wait, not a speed limit. */
+    static final long GIVE_UP_MS = 20000;
+
+    Frame owner;
+    AlertDialog dialog;
+
+    @BeforeEach
+    void openOwner() {
+        owner = new Frame("owner");
+        owner.setBounds(100, 50, 600, 472);
+    }
+
+    @AfterEach
+    void closeWindows() {
+        if (dialog != null) {
+            dialog.dispose();
+        }
+        owner.dispose();
+    }
+
+    /** A dialog whose platform claims these borders, as a window manager would add them. */
+    static AlertDialog withBorders(Frame owner, boolean modal, Insets borders) {
+        return new AlertDialog(owner, modal) {
+            private static final long serialVersionUID = 1L;
+
+            @Override
+            public Insets getInsets() {
+                return isDisplayable() ? (Insets) borders.clone() : new Insets(0, 0, 0, 0);
+            }
+        };
+    }
+
+    static void settle() throws Exception {
+        EventQueue.invokeAndWait(() -> { });
+        Toolkit.getDefaultToolkit().sync();
+    }
+
+    @Test
+    void startsHiddenWithItsFixedLayout() {
+        dialog = new AlertDialog(owner);
+        assertFalse(dialog.isVisible());
+        assertFalse(dialog.isModal());
+        assertEquals(null, dialog.getLayout());
+        assertEquals(Color.lightGray, dialog.getBackground());
+        assertEquals(new Rectangle(0, 0, 228, 128), dialog.getBounds());
+        assertEquals("text", dialog.infoLabel.getText());
+        assertEquals(Label.CENTER, dialog.infoLabel.getAlignment());
+        assertEquals(new Rectangle(24, 24, 192, 48), dialog.infoLabel.getBounds());
+        assertEquals("exitButton", dialog.exitButton.getLabel());
+        assertEquals(new Rectangle(84, 84, 60, 24), dialog.exitButton.getBounds());
+        assertFalse(dialog.fComponentsAdjusted);
+    }
+
+    @Test
+    void constructorsAndSettersFillInTheMessage() {
+        dialog = new AlertDialog(owner, "Error", true);
+        assertTrue(dialog.isModal());
+        assertEquals("Error", dialog.getTitle());
+        assertTrue(new AlertDialog(owner, true).isModal());
+        dialog.setAlertTitle("Success");
+        dialog.setAlertMessage("Your score has been recorded!");
+        dialog.setAlertButtonLabel("OK");
+        assertEquals("Success", dialog.getTitle());
+        assertEquals("Your score has been recorded!", dialog.infoLabel.getText());
+        assertEquals("OK", dialog.exitButton.getLabel());
+    }
+
+    @Test
+    void firstShowingCentresBeforeBordersAreAdded() throws Exception {
+        owner.setVisible(true);
+        dialog = new AlertDialog(owner);
+        dialog.setVisible(true);
+        settle();
+        Insets borders = dialog.getInsets();
+        assertEquals(new Point(286, 222), dialog.getLocation());
+        assertEquals(228 + borders.left + borders.right, dialog.getWidth());
+        assertEquals(128 + borders.top + borders.bottom, dialog.getHeight());
+        assertEquals(new Point(24 + borders.left, 24 + borders.top), dialog.infoLabel.getLocation());
+        assertEquals(new Point(84 + borders.left, 84 + borders.top), dialog.exitButton.getLocation());
+        assertTrue(dialog.fComponentsAdjusted);
+    }
+
+    @Test
+    void childrenMoveByTheBordersOnceAcrossNativeWindows() throws Exception {
+        dialog = withBorders(owner, false, new Insets(20, 4, 6, 4));
+        dialog.setVisible(true);
+        settle();
+        assertEquals(new Point(286, 222), dialog.getLocation());
+        assertEquals(new Rectangle(28, 44, 192, 48), dialog.infoLabel.getBounds());
+        assertEquals(new Rectangle(88, 104, 60, 24), dialog.exitButton.getBounds());
+
+        dialog.dispose();
+        dialog.setVisible(true);
+        settle();
+        assertEquals(new Rectangle(28, 44, 192, 48), dialog.infoLabel.getBounds());
+        assertEquals(new Rectangle(88, 104, 60, 24), dialog.exitButton.getBounds());
+        assertEquals(236, dialog.getWidth());
+        assertEquals(154, dialog.getHeight());
+        assertEquals(new Point(100 + (600 - 236) / 2, 50 + (472 - 154) / 2), dialog.getLocation());
+    }
+
+    /** Shows the dialog modally on a thread of its own, which ends when the dialog lets it go. */
+    Thread showModally() throws Exception {
+        Thread caller = new Thread(() -> dialog.setVisible(true), "modal caller");
+        caller.start();
+        while (!dialog.exitButton.isShowing()) {
+            Thread.sleep(10);
+        }
+        settle();
+        return caller;
+    }
+
+    @Test
+    void modalShowingWaitsForTheButton() throws Exception {
+        owner.setVisible(true);
+        dialog = new AlertDialog(owner, "Error", true);
+        dialog.setAlertMessage("Could not connect to high score server.");
+        dialog.setAlertButtonLabel("OK");
+        Thread caller = showModally();
+        Robot robot = new Robot();
+        robot.waitForIdle();
+        assertTrue(caller.isAlive(), "a modal showing blocks its caller");
+
+        // The first click may arrive before the server has mapped the window; click until it lands.
+        long deadline = System.currentTimeMillis() + GIVE_UP_MS;
+        while (caller.isAlive() && System.currentTimeMillis() < deadline) {
+            click(robot, dialog.exitButton.getLocationOnScreen(), dialog.exitButton.getSize());
+            caller.join(200);
+        }
+        assertFalse(caller.isAlive(), "pressing the button ends the modal wait");
+        assertFalse(dialog.isVisible());
+        assertTrue(dialog.isDisplayable(), "hidden, not disposed");
+    }
+
+    static void click(Robot robot, Point at, java.awt.Dimension size) {
+        robot.mouseMove(at.x + size.width / 2, at.y + size.height / 2);
+        robot.mousePress(InputEvent.BUTTON1_DOWN_MASK);
+        robot.mouseRelease(InputEvent.BUTTON1_DOWN_MASK);
+        robot.waitForIdle();
+    }
+
+    @Test
+    void closeControlHidesAndEndsModalWait() throws Exception {
+        owner.setVisible(true);
+        dialog = new AlertDialog(owner, "Error", true);
+        Thread caller = showModally();
+        assertTrue(caller.isAlive());
+        Toolkit.getDefaultToolkit().getSystemEventQueue()
+            .postEvent(new WindowEvent(dialog, WindowEvent.WINDOW_CLOSING));
+        caller.join(GIVE_UP_MS);
+        assertFalse(caller.isAlive());
+        assertFalse(dialog.isVisible());
+        assertTrue(dialog.isDisplayable(), "hidden, not disposed");
+    }
+
+    @Test
+    void closingEventsOfOtherSourcesAreIgnored() throws Exception {
+        dialog = new AlertDialog(owner);
+        dialog.setVisible(true);
+        settle();
+        dialog.dispatchEvent(new WindowEvent(owner, WindowEvent.WINDOW_CLOSING));
+        assertTrue(dialog.isVisible());
+        dialog.exitButton.dispatchEvent(new java.awt.event.ActionEvent(dialog.exitButton,
+            java.awt.event.ActionEvent.ACTION_PERFORMED, "OK"));
+        settle();
+        assertFalse(dialog.isVisible());
+    }
+}
