@@ -60,6 +60,7 @@ class SoundFilesTest {
         final double[] samples;
 
         Au(File file) throws IOException {
+            assertTrue(file.isFile(), "missing " + file);
             byte[] bytes = Files.readAllBytes(file.toPath());
             length = bytes.length;
             assertTrue(bytes.length >= HEADER, file + " is shorter than its header");
@@ -89,9 +90,7 @@ class SoundFilesTest {
     @ParameterizedTest(name = "{0}")
     @MethodSource("sounds")
     void headerIsEightBitMuLawMono8000(String stem, double shortest, double longest, boolean loops) throws IOException {
-        File file = new File(folder(), stem + ".au");
-        assertTrue(file.isFile(), "missing " + file);
-        Au au = new Au(file);
+        Au au = new Au(new File(folder(), stem + ".au"));
         assertEquals(0x2e736e64, au.field(0), "magic \".snd\"");
         assertEquals(HEADER, au.field(1), "data offset");
         assertEquals(au.length - HEADER, au.field(2) & 0xFFFFFFFFL, "data size against the file's length");

@@ -140,6 +140,18 @@ final class Dsp {
         return x;
     }
 
+    /** Soft saturation in place: rounds off the spikes of gritty noises so they sound as loud as the rest. */
+    static double[] saturate(double[] x, double drive) {
+        double peak = 0;
+        for (double v : x) {
+            peak = StrictMath.max(peak, StrictMath.abs(v));
+        }
+        for (int i = 0; i < x.length; i++) {
+            x[i] = StrictMath.tanh(drive * x[i] / peak) / StrictMath.tanh(drive);
+        }
+        return x;
+    }
+
     /** One-pole low-pass in place: soft, never rings. */
     static double[] lowpass(double[] x, double cutoff) {
         double a = 1 - StrictMath.exp(-2 * StrictMath.PI * cutoff / RATE);

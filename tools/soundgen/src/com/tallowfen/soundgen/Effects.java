@@ -6,6 +6,7 @@ import static com.tallowfen.soundgen.Dsp.highpass;
 import static com.tallowfen.soundgen.Dsp.lowpass;
 import static com.tallowfen.soundgen.Dsp.mix;
 import static com.tallowfen.soundgen.Dsp.noise;
+import static com.tallowfen.soundgen.Dsp.saturate;
 import static com.tallowfen.soundgen.Dsp.shape;
 import static com.tallowfen.soundgen.Dsp.strike;
 import static com.tallowfen.soundgen.Dsp.swell;
@@ -29,29 +30,29 @@ final class Effects {
         return out;
     }
 
-    /** Cloth tearing in two pulls: a fast train of tiny fibre snaps over a thin hiss. */
+    /** Cloth tearing in two pulls: a fast train of fibre snaps, some louder, over a thin hiss. */
     static double[] parachuteShredded() {
         double len = 0.7;
         double[] out = new double[Dsp.samples(len)];
         Random r = new Random(201);
-        tearing(out, r, 0.0, 0.30, 380);
-        tearing(out, r, 0.36, 0.30, 260);
+        tearing(out, r, 0.0, 0.32, 320, 1.0);
+        tearing(out, r, 0.38, 0.28, 240, 0.75);
         double[] hiss = bandpass(noise(len, 202), 2600, 0.9);
-        shape(hiss, t -> swell(0.03, 0.05, 0.30).at(t) + 0.7 * swell(0.03, 0.08, 0.30).at(t - 0.36));
-        mix(out, hiss, 0, 0.35);
-        return highpass(out, 500);
+        shape(hiss, t -> swell(0.03, 0.05, 0.32).at(t) + 0.7 * swell(0.03, 0.08, 0.28).at(t - 0.38));
+        mix(out, hiss, 0, 0.1);
+        return saturate(highpass(out, 500), 3);
     }
 
-    /** One pull of a tear: snaps come faster in the middle of the pull, then thin out. */
-    private static void tearing(double[] out, Random r, double start, double length, double peakRate) {
+    /** One pull of a tear: snaps come fastest in the middle of the pull, then thin out. */
+    private static void tearing(double[] out, Random r, double start, double length, double peakRate, double gain) {
         double t = 0;
         while (t < length) {
-            double x = t / length;
-            double rate = peakRate * StrictMath.sin(StrictMath.PI * StrictMath.min(1.0, 0.15 + x)) + 30;
+            double rate = peakRate * StrictMath.sin(StrictMath.PI * t / length) + 40;
             t += -StrictMath.log(1 - r.nextDouble()) / rate;
-            double[] snap = shape(noise(0.004, r.nextLong()), strike(0.0002, 0.0012));
-            bandpass(snap, 1500 + 1500 * r.nextDouble(), 1.2);
-            mix(out, snap, start + t, 0.5 + 0.5 * r.nextDouble());
+            double[] snap = shape(noise(0.003, r.nextLong()), strike(0.0001, 0.0006));
+            bandpass(snap, 1200 + 2300 * r.nextDouble(), 2);
+            double loud = r.nextDouble();
+            mix(out, snap, start + t, gain * (0.3 + 0.7 * loud * loud));
         }
     }
 
@@ -70,23 +71,23 @@ final class Effects {
 
     /** A shell on a sleigh's runners: a dull knock with the ring of its metal frame. */
     static double[] sleighHit(double knock, double[][] frame, long seed) {
-        double len = 0.6;
+        double len = 0.45;
         double[] out = Dsp.modes(len, frame);
-        mix(out, tone(len, glide(knock, knock * 0.55, 0.08), strike(0.002, 0.045)), 0, 1.0);
+        mix(out, tone(len, glide(knock, knock * 0.55, 0.08), strike(0.002, 0.05)), 0, 1.4);
         mix(out, shape(lowpass(noise(len, seed), 2500), strike(0.0004, 0.006)), 0, 0.8);
         return out;
     }
 
     static double[] sleighHitA() {
         return sleighHit(120, new double[][] {
-            {310, 0.45, 0.22}, {742, 0.35, 0.17}, {1187, 0.28, 0.12}, {1733, 0.22, 0.09},
-            {2451, 0.14, 0.06}, {3104, 0.08, 0.04}}, 301);
+            {310, 0.45, 0.11}, {742, 0.35, 0.08}, {1187, 0.28, 0.06}, {1733, 0.22, 0.045},
+            {2451, 0.14, 0.03}, {3104, 0.08, 0.02}}, 301);
     }
 
     static double[] sleighHitB() {
         return sleighHit(170, new double[][] {
-            {436, 0.40, 0.28}, {1021, 0.32, 0.2}, {1612, 0.26, 0.15}, {2283, 0.18, 0.1},
-            {2897, 0.12, 0.07}}, 302);
+            {436, 0.40, 0.14}, {1021, 0.32, 0.1}, {1612, 0.26, 0.07}, {2283, 0.18, 0.05},
+            {2897, 0.12, 0.035}}, 302);
     }
 
     /** A falling object's whistle: the pitch sinks as it drops, with a breath of wind under it. */

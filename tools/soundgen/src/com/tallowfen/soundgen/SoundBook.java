@@ -65,16 +65,31 @@ final class SoundBook {
 
     /** The greeting at the end of a game: a cheerful spoken line, then a bell shake and a chime. */
     private static double[] merryChristmas(Speech speech) throws IOException {
-        double[] words = speech.say("Merry Christmas!", "en-us+f3", 72, 150);
+        double[] words = trim(speech.say("Merry Christmas!", "en-us+f3", 70, 135));
         double len = Dsp.seconds(words) + 0.55;
         double[] out = new double[Dsp.samples(len)];
         Dsp.mix(out, words, 0, 1.0);
-        double end = Dsp.seconds(words) - 0.1;
+        double end = Dsp.seconds(words) - 0.05;
         Dsp.mix(out, Bells.jingle(2101, 6), end, 0.25);
         int[] chime = {15, 19, 22, 27};
         for (int i = 0; i < chime.length; i++) {
             Dsp.mix(out, Bells.ping(Dsp.note(chime[i]), 0.1), end + 0.06 * i, 0.18);
         }
         return out;
+    }
+
+    /** Cuts the silence the synthesiser leaves around its words, keeping 20 ms either side. */
+    private static double[] trim(double[] x) {
+        double floor = 0.01 * Master.peak(x);
+        int first = 0;
+        while (first < x.length - 1 && StrictMath.abs(x[first]) < floor) {
+            first++;
+        }
+        int last = x.length - 1;
+        while (last > first && StrictMath.abs(x[last]) < floor) {
+            last--;
+        }
+        int margin = Dsp.samples(0.02);
+        return java.util.Arrays.copyOfRange(x, StrictMath.max(0, first - margin), StrictMath.min(x.length, last + margin));
     }
 }

@@ -114,7 +114,7 @@ final class Voices {
                         Dsp.swell(0.015, 0.04, 0.17), 0.15, 0.15, 1800, 0.7, 0.3, 403);
             case 4: // "Eek!"
                 return cry(0.3, line(0, 820, 0.05, 950, 0.2, 800), path(0, I, 0.2, I),
-                        Dsp.swell(0.01, 0.03, 0.2), 0.23, 0.03, 2300, 3.0, 0.6, 404);
+                        Dsp.swell(0.01, 0.03, 0.2), 0.22, 0.03, 2300, 3.0, 0.3, 404);
             case 5: // "Yow!"
                 return cry(0.5, line(0, 520, 0.15, 780, 0.46, 460), path(0, I, 0.07, I, 0.16, A, 0.3, A, 0.46, U),
                         Dsp.swell(0.03, 0.1, 0.48), 0, 0, 0, 1, 0, 405);
@@ -133,7 +133,7 @@ final class Voices {
         double[] out = voiced(len, unsteady(pitch, seed, 0.012, len), vowel, env);
         if (tailLength > 0) {
             double[] tail = hiss(tailLength, seed + 1000, centre, q, Dsp.strike(0.004, tailLength / 3));
-            mix(out, tail, tailAt, tailGain * 4);
+            mix(out, tail, tailAt, tailGain * 1.5);
         }
         return out;
     }
