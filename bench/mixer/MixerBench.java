@@ -16,6 +16,8 @@ public final class MixerBench {
     private static final int STREAMS = 16;
     private static final int WARM_UPS = 3;
     private static final int RUNS = 7;
+    /** Each measurement mixes the 10 seconds this many times over, to rise above timer noise. */
+    private static final int REPEATS = 20;
 
     /** Keeps the mix observable, so the compiler cannot drop it. */
     static volatile long sink;
@@ -52,23 +54,32 @@ public final class MixerBench {
         report(median(busy), median(idle));
     }
 
+    /** CPU nanoseconds to mix 10 s of the 16 streams, averaged over the repeats. */
     private static long mixBusy(ThreadMXBean threads, AudioData[] longClips, AudioData[] loops) {
-        AudioMixer mixer = new AudioMixer();
-        for (int i = 0; i < longClips.length; i++) {
-            mixer.add(new AudioDataStream(longClips[i]));
-            mixer.add(new ContinuousAudioDataStream(loops[i]));
+        long nanos = 0;
+        for (int r = 0; r < REPEATS; r++) {
+            AudioMixer mixer = new AudioMixer();
+            for (int i = 0; i < longClips.length; i++) {
+                mixer.add(new AudioDataStream(longClips[i]));
+                mixer.add(new ContinuousAudioDataStream(loops[i]));
+            }
+            nanos += mixFor(threads, mixer);
+            if (mixer.streamCount() != STREAMS) {
+                throw new IllegalStateException("streams ended early: " + mixer.streamCount());
+            }
         }
-        long nanos = mixFor(threads, mixer);
-        if (mixer.streamCount() != STREAMS) {
-            throw new IllegalStateException("streams ended early: " + mixer.streamCount());
-        }
-        return nanos;
+        return nanos / REPEATS;
     }
 
+    /** CPU nanoseconds to mix 10 s of the one silent stream, averaged over the repeats. */
     private static long mixSilence(ThreadMXBean threads, AudioData silence) {
-        AudioMixer mixer = new AudioMixer();
-        mixer.add(new ContinuousAudioDataStream(silence));
-        return mixFor(threads, mixer);
+        long nanos = 0;
+        for (int r = 0; r < REPEATS; r++) {
+            AudioMixer mixer = new AudioMixer();
+            mixer.add(new ContinuousAudioDataStream(silence));
+            nanos += mixFor(threads, mixer);
+        }
+        return nanos / REPEATS;
     }
 
     /** CPU nanoseconds spent mixing the given seconds of audio, a chunk at a time. */
@@ -91,8 +102,8 @@ public final class MixerBench {
             STREAMS, SECONDS, busy / 1e6, 100 * busy / realNanos);
         System.out.printf("Baseline, 1 silent stream:           %.3f ms CPU, %.4f%% of real time%n",
             idle / 1e6, 100 * idle / realNanos);
-        System.out.printf("Ratio %d streams / baseline: %.2f (median of %d runs after %d warm-ups)%n",
-            STREAMS, (double) busy / idle, RUNS, WARM_UPS);
+        System.out.printf("Ratio %d streams / baseline: %.2f (median of %d runs of %d x %d s after %d warm-ups)%n",
+            STREAMS, (double) busy / idle, RUNS, REPEATS, SECONDS, WARM_UPS);
     }
 
     private static byte[] noise(Random random, int length) {
