@@ -126,9 +126,11 @@ class AlertDialogTest {
     Thread showModally() throws Exception {
         Thread caller = new Thread(() -> dialog.setVisible(true), "modal caller");
         caller.start();
-        while (!dialog.exitButton.isShowing()) {
+        long deadline = System.currentTimeMillis() + GIVE_UP_MS;
+        while (!dialog.exitButton.isShowing() && System.currentTimeMillis() < deadline) {
             Thread.sleep(10);
         }
+        assertTrue(dialog.exitButton.isShowing(), "the dialog never appeared");
         settle();
         return caller;
     }
