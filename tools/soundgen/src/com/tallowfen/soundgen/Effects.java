@@ -58,7 +58,7 @@ final class Effects {
 
     /** A spring's boing as an elf hits the ground without a parachute. */
     static double[] elfBounce() {
-        double len = 0.6;
+        double len = 0.75;
         Dsp.Curve f = t -> {
             double settle = 230 - 110 * StrictMath.exp(-t / 0.03);
             double wobble = 0.22 * StrictMath.exp(-t / 0.22) * StrictMath.sin(2 * StrictMath.PI * 14 * t);
@@ -181,11 +181,11 @@ final class Effects {
 
     /** A present landing: an explosion with a low rumble and falling sparks. */
     static double[] presentExplode() {
-        double len = 1.4;
+        double len = 1.5;
         double[] out = new double[Dsp.samples(len)];
         mix(out, shape(highpass(noise(len, 3201), 1200), strike(0.0005, 0.01)), 0, 1.0);
         mix(out, shape(lowpass(noise(len, 3202), 700), strike(0.004, 0.3)), 0, 1.6);
-        mix(out, shape(lowpass(lowpass(noise(len, 3203), 220), 220), strike(0.01, 0.45)), 0, 4.0);
+        mix(out, shape(lowpass(lowpass(noise(len, 3203), 220), 220), strike(0.01, 0.33)), 0, 4.0);
         mix(out, tone(len, glide(60, 28, 0.6), strike(0.005, 0.35)), 0, 1.0);
         crackle(out, new Random(3204), 30, 0.05, 1.0, 2200);
         return out;

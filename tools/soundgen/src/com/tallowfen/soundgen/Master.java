@@ -29,10 +29,10 @@ final class Master {
         }
     }
 
-    /** Masters a one-shot effect: its ends are faded to silence. */
+    /** Masters a one-shot effect: the inaudible tail is cut and the ends are faded to silence. */
     static Result oneShot(double[] signal) {
-        double[] x = decimate(signal, false);
-        fadeEnds(x, 0.002, 0.012);
+        double[] x = trimTail(decimate(signal, false));
+        fadeEnds(x, 0.002, 0.03);
         return normalise(x);
     }
 
@@ -81,6 +81,17 @@ final class Master {
         }
         double gain = StrictMath.min(RMS_TARGET / rms, PEAK_CEILING / peak);
         return new Result(Dsp.scale(x, gain), gain);
+    }
+
+    /** Drops what follows the last sample within 50 dB of the peak, keeping a short margin to fade through. */
+    private static double[] trimTail(double[] x) {
+        double floor = peak(x) * 0.003;
+        int last = x.length - 1;
+        while (last > 0 && StrictMath.abs(x[last]) < floor) {
+            last--;
+        }
+        int end = StrictMath.min(x.length, last + AuFile.SAMPLE_RATE / 50);
+        return java.util.Arrays.copyOf(x, end);
     }
 
     private static void fadeEnds(double[] x, double in, double out) {

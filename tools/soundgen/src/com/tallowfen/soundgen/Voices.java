@@ -131,6 +131,7 @@ final class Voices {
     private static double[] cry(double len, Dsp.Curve pitch, Dsp.Curve[] vowel, Dsp.Curve env,
                                 double tailAt, double tailLength, double centre, double q, double tailGain, long seed) {
         double[] out = voiced(len, unsteady(pitch, seed, 0.012, len), vowel, env);
+        mix(out, hiss(len, seed + 2000, 2200, 0.7, env), 0, 0.12);
         if (tailLength > 0) {
             double[] tail = hiss(tailLength, seed + 1000, centre, q, Dsp.strike(0.004, tailLength / 3));
             mix(out, tail, tailAt, tailGain * 1.5);
