@@ -150,6 +150,7 @@ final class Effects {
         double[] out = new double[Dsp.samples(len)];
         mix(out, shape(bandpass(noise(len, 2901), 900, 0.8), strike(0.0008, 0.03)), 0, 2.0);
         mix(out, tone(len, glide(190, 90, 0.05), strike(0.001, 0.04)), 0, 0.8);
+        mix(out, shape(bandpass(noise(len, 2903), 2000, 0.7), strike(0.005, 0.12)), 0, 0.35);
         crackle(out, new Random(2902), 22, 0.02, 0.45, 3000);
         return out;
     }
