@@ -1,5 +1,6 @@
 package com.tallowfen.util;
 
+import java.awt.Canvas;
 import java.awt.Component;
 import java.awt.Image;
 import java.awt.MediaTracker;
@@ -35,7 +36,8 @@ public class ImageManager {
 
     public ImageManager(Component parent) {
         imageTable = new Hashtable<String, ImageTableEntry>();
-        imageTracker = new MediaTracker(parent);
+        // The tracker needs a component to load through; without a parent any plain one serves.
+        imageTracker = new MediaTracker(parent != null ? parent : new Canvas());
         parentComponent = parent;
         nextID = 0;
     }

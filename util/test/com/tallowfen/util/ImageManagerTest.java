@@ -130,7 +130,8 @@ class ImageManagerTest {
     }
 
     @Test
-    void preloadAllWithoutObserver() throws IOException {
+    void preloadAllWithoutObserverOrParent() throws IOException {
+        manager = new ImageManager(null);
         manager.getImage(gif("a.gif"));
         manager.getImage(gif("b.gif"));
         assertTrue(manager.preloadAll(null));
