@@ -8,20 +8,23 @@ import javax.sound.sampled.SourceDataLine;
 final class LineSink implements SampleSink {
 
     static final float SAMPLE_RATE = 8000f;
-    private static final AudioFormat FORMAT = new AudioFormat(SAMPLE_RATE, 16, 1, true, false);
+    static final AudioFormat FORMAT = new AudioFormat(SAMPLE_RATE, 16, 1, true, false);
     private static final int BYTES_PER_MS = 16;
     /** At most 40 ms queued in the device, so a sound starts within about 50 ms of its request. */
-    private static final int MAX_QUEUED_BYTES = 40 * BYTES_PER_MS;
+    static final int MAX_QUEUED_BYTES = 40 * BYTES_PER_MS;
 
     private SourceDataLine line;
     private byte[] bytes = new byte[0];
 
     @Override
     public void open() throws Exception {
-        SourceDataLine opened = AudioSystem.getSourceDataLine(FORMAT);
-        opened.open(FORMAT, MAX_QUEUED_BYTES);
-        opened.start();
-        line = opened;
+        open(AudioSystem.getSourceDataLine(FORMAT));
+    }
+
+    void open(SourceDataLine device) throws Exception {
+        device.open(FORMAT, MAX_QUEUED_BYTES);
+        device.start();
+        line = device;
     }
 
     @Override
