@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,5 +36,20 @@ inline std::string config(std::string_view lines) {
 }
 
 inline Bytes bytes_of(std::string_view s) { return Bytes(s.begin(), s.end()); }
+
+}  // namespace quillpod::testing
+
+namespace quillpod::testing {
+
+// A stand-in launcher image followed by `B` and, when `config_lines` is
+// given, a `V` record carrying them.
+inline Bytes game_image(const std::optional<std::string>& config_lines, std::string_view boot = "\xCA\xFE\xBA\xBE boot") {
+  Bytes image = bytes_of("\x7F" "ELF launcher image stands here");
+  image.resize(200, 0);
+  append_record(image, 'B', boot);
+  if (config_lines) append_record(image, 'V', config(*config_lines));
+  append_record(image, 'Z', "archive");
+  return image;
+}
 
 }  // namespace quillpod::testing

@@ -1,0 +1,28 @@
+// The launcher's error codes and fixed texts, as users and help pages know them.
+#pragma once
+
+namespace quillpod {
+
+constexpr const char* kProductWord = "quillpod";
+
+// The launcher maker's help page, used when the configuration names none.
+constexpr const char* kBuiltInHelpAddress = "https://quillpod.example.org/help.html";
+
+constexpr int kErrorWriteBootClass = 10001;
+constexpr int kErrorBootRecord = 10002;
+constexpr int kErrorReadExecutable = 10003;
+constexpr int kErrorExecutablePath = 10004;
+constexpr int kErrorWaitFailed = 10005;
+constexpr int kErrorSetClassPath = 10006;
+constexpr int kErrorNoTemporaryPath = 10007;
+constexpr int kErrorCreateWorkspace = 10008;
+
+// Exit codes of the boot stage that the launcher acts on.
+constexpr int kBootCannotLoadMain = 10024;
+constexpr int kBootVmTooOld = 10333;
+
+constexpr const char* kTopicErrorCodes = "errorcodes";
+constexpr const char* kTopicNoJavaVm = "nojavavm";
+constexpr const char* kTopicUpgradeJavaVm = "upgradejavavm";
+
+}  // namespace quillpod

@@ -1,0 +1,91 @@
+// Everything the launcher needs of the operating system, and nothing more.
+// One implementation per system (platform_posix.cpp, later a Win32 one) is
+// picked by the build; the launcher's rules are plain C++ on top of this
+// interface and are tested against an in-memory fake of it. Failures the
+// launcher expects (a missing VM, a file that stays) come back as values.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quillpod {
+
+// One entry of a directory listing; a symbolic link is never a directory
+// here, so walking a tree cannot leave it.
+struct DirectoryEntry {
+  std::string name;
+  bool is_directory = false;
+};
+
+// How a process ended, as the system tells it.
+struct ProcessEnd {
+  bool waited = false;           // false: the wait failed, the process may still run
+  std::uint32_t status = 0;      // exit status of a process that ended by itself
+  bool status_is_8_bit = false;  // the system keeps only the low 8 bits of a status
+  int signal = 0;                // nonzero: the process was killed by this signal
+};
+
+enum class BoxAnswer { yes, no, unavailable };
+
+// A started process, as the system names it (a process id or a handle).
+using ProcessId = std::int64_t;
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Joins a directory and an entry name in a path.
+  virtual char path_separator() const = 0;
+  // Separates the entries of a class path.
+  virtual char class_path_separator() const = 0;
+  // Name of the environment variable a Java VM takes its class path from.
+  virtual std::string class_path_variable() const = 0;
+
+  // Full path of the running executable, or nullopt.
+  virtual std::optional<std::string> executable_path() = 0;
+  // The whole content of an existing, readable file, or nullopt.
+  virtual std::optional<std::vector<unsigned char>> read_file(const std::string& path) = 0;
+  // Creates or truncates a file only the user can use, never through a
+  // symbolic link, and writes all of `data`; false on any failure.
+  virtual bool write_new_file(const std::string& path, const unsigned char* data, std::size_t size) = 0;
+  // The user's temporary directory, ending in the path separator, or nullopt.
+  virtual std::optional<std::string> temporary_path() = 0;
+  // Creates a private directory; false when it fails or already exists.
+  virtual bool create_directory(const std::string& path) = 0;
+  // The entries of a directory without "." and "..", or nullopt.
+  virtual std::optional<std::vector<DirectoryEntry>> list_directory(const std::string& path) = 0;
+  // Removes an empty directory.
+  virtual bool remove_directory(const std::string& path) = 0;
+  // Deletes a file or a symbolic link (never what it points to).
+  virtual bool delete_file(const std::string& path) = 0;
+  // Sets a variable of the launcher's environment, inherited by processes it starts.
+  virtual bool set_environment(const std::string& name, const std::string& value) = 0;
+
+  // Starts a process from a Windows-form command line whose first argument
+  // names a program found on the search path; nullopt when it cannot start.
+  virtual std::optional<ProcessId> start_process(const std::string& command_line) = 0;
+  // Waits without a time limit for the process to end. Stop signals that
+  // reach the launcher meanwhile are passed on to the process.
+  virtual ProcessEnd wait_process(ProcessId process) = 0;
+  // The stop signal (interrupt, terminate, ...) that has reached the
+  // launcher, or 0; once set, the launcher starts nothing more.
+  virtual int stop_signal() = 0;
+
+  // Milliseconds of a monotonic clock, wrapping at 32 bits.
+  virtual std::uint32_t tick_count() = 0;
+  // Seconds since 1 January 1970 (UTC).
+  virtual std::int64_t current_time() = 0;
+
+  // Asks a Yes/No question in a modal box; `unavailable` when no box can be
+  // shown (no display), which the caller answers on the error stream.
+  virtual BoxAnswer ask_yes_no(const std::string& caption, const std::string& text) = 0;
+  // Opens an address in the user's browser, without waiting; outcome ignored.
+  virtual void open_address(const std::string& address) = 0;
+  // Writes one line to the error stream.
+  virtual void write_error_line(const std::string& line) = 0;
+};
+
+}  // namespace quillpod

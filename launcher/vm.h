@@ -1,0 +1,46 @@
+// Starting the Java VM: the three command lines the launcher knows, trying
+// them in order, and reading how each run ended from its exit code and the
+// marker file the boot stage leaves once the application's main was called.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform.h"
+#include "workspace.h"
+
+namespace quillpod {
+
+// "quillpodboot", the quoted executable path, the argument tail (a trailing
+// space remains when the tail is empty).
+std::string boot_invocation(const std::string& executable_path, const std::string& tail);
+
+// The jview, java and jre command lines, in that order.
+std::array<std::string, 3> build_vm_commands(const std::string& executable_path, const std::string& tail,
+                                             const Workspace& workspace);
+
+// Starts one command after removing any result the boot stage left from an
+// earlier run; nullopt when the program cannot be started.
+std::optional<ProcessId> start_vm_command(Platform& platform, const std::string& command_line,
+                                          const Workspace& workspace);
+
+// The run's exit code: the status, widened by the boot stage's result file
+// when the system keeps only 8 bits of it, 128 + n for a process killed by
+// signal n, and 10005 when there is no process or the wait fails.
+std::int32_t wait_exit_code(Platform& platform, std::optional<ProcessId> process, const Workspace& workspace);
+
+struct VmOutcome {
+  bool started = false;      // a run left the marker file: the application ran
+  bool interrupted = false;  // a stop signal reached the launcher: nothing more runs
+  bool upgrade = false;      // a run ended before the application without an error code
+  std::int32_t code = 1;     // the stopping code, or the last run's exit code
+};
+
+// Tries the commands the mask allows until one starts the application or one
+// ends on an error code (see VmOutcome); shows nothing.
+VmOutcome try_vm_commands(Platform& platform, const std::array<std::string, 3>& commands, int vm_mask,
+                          const Workspace& workspace);
+
+}  // namespace quillpod

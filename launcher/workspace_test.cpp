@@ -1,0 +1,145 @@
+#include "workspace.h"
+
+#include <gtest/gtest.h>
+
+#include "errors.h"
+#include "fake_platform.h"
+#include "test_records.h"
+
+namespace quillpod {
+namespace {
+
+using testing::FakePlatform;
+
+const std::string kWs = "C:\\temp\\17000000004321";
+
+TEST(BuildClassPath, JarsItems) {
+  FakePlatform p;
+  struct Case {
+    std::optional<std::string> jars;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {std::nullopt, "D"},
+      {"", "D"},
+      {"a.jar", "D;D\\a.jar"},
+      {",a.jar,,b.jar,", "D;D\\a.jar;D\\b.jar"},
+      {",,,", "D"},
+      {"lib\\x.jar,y.zip", "D;D\\lib\\x.jar;D\\y.zip"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(build_class_path(p, "D", c.jars), c.expected) << c.jars.value_or("(none)");
+}
+
+TEST(CreateWorkspace, FormsEveryPath) {
+  FakePlatform p;
+  Workspace w;
+  const std::string text = "main=m\njars=,a.jar,,b.jar,\n";
+  const unsigned char boot[] = {0xCA, 0xFE};
+  ASSERT_EQ(create_workspace(p, boot, 2, text, w), 0);
+  EXPECT_EQ(w.run_name, "17000000004321");
+  EXPECT_EQ(w.directory, kWs);
+  EXPECT_TRUE(w.jars);
+  EXPECT_EQ(w.class_path, kWs + ";" + kWs + "\\a.jar;" + kWs + "\\b.jar");
+  EXPECT_EQ(p.environment["classpath"], w.class_path);
+  EXPECT_EQ(w.boot_class_file, kWs + "\\quillpodboot.class");
+  EXPECT_EQ(p.files[w.boot_class_file], (std::vector<unsigned char>{0xCA, 0xFE}));
+  EXPECT_EQ(w.marker_file, kWs + "\\Jz.Ky.Tx");
+  EXPECT_EQ(w.boot_result_file, kWs + "\\quillpodboot.result");
+}
+
+TEST(CreateWorkspace, JarsFlagFollowsTheKey) {
+  for (const auto& [text, flag] : std::vector<std::pair<std::optional<std::string>, bool>>{
+           {std::nullopt, false}, {std::string("main=m\n"), false}, {std::string("jars=\n"), true}}) {
+    FakePlatform p;
+    Workspace w;
+    std::optional<std::string_view> view;
+    if (text) view = *text;
+    ASSERT_EQ(create_workspace(p, nullptr, 0, view, w), 0);
+    EXPECT_EQ(w.jars, flag);
+    EXPECT_EQ(w.class_path, kWs);
+  }
+}
+
+TEST(CreateWorkspace, TickAboveInt32PrintsNegative) {
+  FakePlatform p;
+  p.ticks = 2147483648u + 5u;
+  Workspace w;
+  ASSERT_EQ(create_workspace(p, nullptr, 0, std::nullopt, w), 0);
+  EXPECT_EQ(w.run_name, "1700000000-2147483643");
+}
+
+TEST(CreateWorkspace, ExistingBootFileOverwritten) {
+  FakePlatform p;
+  Workspace w;
+  p.files[kWs + "\\quillpodboot.class"] = testing::bytes_of("old and longer content");
+  // The directory itself is new; only the file name was taken before.
+  const unsigned char boot[] = {'n', 'e', 'w'};
+  ASSERT_EQ(create_workspace(p, boot, 3, std::nullopt, w), 0);
+  EXPECT_EQ(p.files[w.boot_class_file], testing::bytes_of("new"));
+}
+
+TEST(CreateWorkspace, Failures) {
+  struct Case {
+    const char* name;
+    std::function<void(FakePlatform&)> setup;
+    int code;
+    bool path_formed;
+  };
+  const Case cases[] = {
+      {"no temporary path", [](FakePlatform& p) { p.temporary.reset(); }, kErrorNoTemporaryPath, false},
+      {"empty temporary path", [](FakePlatform& p) { p.temporary = ""; }, kErrorNoTemporaryPath, false},
+      {"directory exists", [](FakePlatform& p) { p.directories.insert(kWs); }, kErrorCreateWorkspace, true},
+      {"parent missing", [](FakePlatform& p) { p.directories.clear(); }, kErrorCreateWorkspace, true},
+      {"environment", [](FakePlatform& p) { p.environment_fails = true; }, kErrorSetClassPath, true},
+      {"boot file", [](FakePlatform& p) { p.write_fails = true; }, kErrorWriteBootClass, true},
+  };
+  for (const Case& c : cases) {
+    FakePlatform p;
+    c.setup(p);
+    Workspace w;
+    EXPECT_EQ(create_workspace(p, nullptr, 0, std::nullopt, w), c.code) << c.name;
+    EXPECT_EQ(!w.directory.empty(), c.path_formed) << c.name;
+  }
+}
+
+TEST(RemoveWorkspaceTree, BottomUp) {
+  FakePlatform p;
+  for (const char* d : {"", "\\com", "\\com\\tallowfen", "\\com\\tallowfen\\hollyblitz", "\\XmasGifs"})
+    p.directories.insert(kWs + d);
+  for (const char* f : {"\\quillpodboot.class", "\\Jz.Ky.Tx", "\\com\\tallowfen\\hollyblitz\\HollyBlitz.class",
+                        "\\XmasGifs\\a.gif"})
+    p.files[kWs + f] = {};
+  p.files["C:\\temp\\keep.txt"] = {};
+  remove_workspace_tree(p, kWs, "17000000004321");
+  EXPECT_EQ(p.entries_under("C:\\temp\\"), std::vector<std::string>{"C:\\temp\\keep.txt"});
+}
+
+TEST(RemoveWorkspaceTree, WhatCannotGoStaysSilently) {
+  FakePlatform p;
+  p.directories.insert(kWs);
+  p.directories.insert(kWs + "\\sub");
+  p.files[kWs + "\\sub\\held.open"] = {};
+  p.files[kWs + "\\sub\\other"] = {};
+  p.files[kWs + "\\gone"] = {};
+  p.undeletable.insert(kWs + "\\sub\\held.open");
+  remove_workspace_tree(p, kWs, "17000000004321");
+  EXPECT_EQ(p.entries_under(kWs), (std::vector<std::string>{kWs + "\\sub\\held.open", kWs, kWs + "\\sub"}));
+}
+
+TEST(RemoveWorkspaceTree, OnlyPathsHoldingTheRunNameAreDeleted) {
+  FakePlatform p;
+  p.directories.insert("C:\\temp\\x");
+  p.files["C:\\temp\\x\\file"] = {};
+  remove_workspace_tree(p, "C:\\temp\\x", "17000000004321");
+  EXPECT_EQ(p.files.count("C:\\temp\\x\\file"), 1u);
+  EXPECT_EQ(p.directories.count("C:\\temp\\x"), 1u);
+}
+
+TEST(RemoveWorkspaceTree, MissingDirectoryIsFine) {
+  FakePlatform p;
+  remove_workspace_tree(p, kWs, "17000000004321");
+  EXPECT_EQ(p.directories.count(kWs), 0u);
+}
+
+}  // namespace
+}  // namespace quillpod
