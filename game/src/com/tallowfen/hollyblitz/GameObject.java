@@ -1,0 +1,115 @@
+package com.tallowfen.hollyblitz;
+
+import java.awt.Image;
+
+/**
+ * Anything that moves or is drawn in the game: a sprite centred on its
+ * position, flying in a straight line, animated one frame per paint pass and
+ * taken out of the game once it is far enough off the screen. World classes
+ * derive from it and override what they do differently.
+ */
+class GameObject {
+
+    final HollyBlitz game;
+    /** The object's kind and state, written as an image id. */
+    int gameType;
+    /** The picture now shown; may differ from gameType. */
+    int imageRef;
+    /** Frame slot to draw next. */
+    int anim;
+    boolean cycleOnce;
+    /** Picture that follows a one-shot animation; NULLOBJECT means the object goes away instead. */
+    int nextImageRef;
+    double xPos;
+    double yPos;
+    int xIntPos;
+    int yIntPos;
+    double xVel;
+    double yVel;
+    /** Half extents of the collision box, fixed by the first picture. */
+    int width;
+    int height;
+    boolean drawInBackground;
+    boolean collidesWithShell;
+
+    GameObject(HollyBlitz game) {
+        this.game = game;
+    }
+
+    /** Takes the collision box from frame 0 of the current picture; a frame without a size gives 0. */
+    void setCollisionRect() {
+        Image frame = game.frame(imageRef, 0);
+        if (frame == null) {
+            width = 0;
+            height = 0;
+            return;
+        }
+        width = frame.getWidth(game.thisFrame) / 2;
+        height = frame.getHeight(game.thisFrame) / 2;
+    }
+
+    /** One logic step of straight flight; far enough off the screen the object leaves the game. */
+    void doMove() {
+        xPos += xVel;
+        yPos += yVel;
+        int xSize = game.xScreenSize;
+        int ySize = game.yScreenSize;
+        if (gameType == HollyBlitz.SHELL) {
+            // A shell in flight is of no use once it has left the visible sky.
+            if (xPos > xSize || xPos < 0) {
+                discard();
+            } else if (yPos > ySize || yPos < 0) {
+                discard();
+            }
+            return;
+        }
+        // Everything else gets a wide margin, so convoys can enter from far outside.
+        if (xPos > 2 * xSize || xPos < -xSize) {
+            discard();
+        }
+        if (yPos > 1.2 * ySize || yPos < -0.2 * ySize) {
+            discard();
+        }
+    }
+
+    /** Takes the object out of the game; classes held in a world list remove themselves there. */
+    void discard() {
+    }
+
+    /** Draws the current frame into the back buffer and moves on to the next one. */
+    void drawObject() {
+        game.setIntPosition(this);
+        if (game.frame(imageRef, anim) == null) {
+            anim = 0;
+            if (cycleOnce) {
+                if (nextImageRef == HollyBlitz.NULLOBJECT) {
+                    discard();
+                    return;
+                }
+                imageRef = nextImageRef;
+                nextImageRef = HollyBlitz.NULLOBJECT;
+                cycleOnce = false;
+            }
+        }
+        Image frame = game.frame(imageRef, anim);
+        if (frame == null) {
+            // A picture without frames has nothing to show.
+            return;
+        }
+        int w = frame.getWidth(game.thisFrame);
+        int h = frame.getHeight(game.thisFrame);
+        game.offscreen.drawImage(frame, xIntPos - w / 2, yIntPos - h / 2 + HollyBlitz.INSET, game.thisFrame);
+        anim++;
+    }
+
+    /** Knocks a hit target away at twice the speed of the shell that hit it. */
+    void setBlastVector(GameObject shell, GameObject target) {
+        target.xVel = shell.xVel * 2.0;
+        target.yVel = shell.yVel * 2.0;
+    }
+
+    /** Whether a point lies strictly inside the collision box; its edges are outside. */
+    boolean collisionBoxContains(double px, double py) {
+        return xPos - width < px && px < xPos + width && yPos - height < py && py < yPos + height;
+    }
+}

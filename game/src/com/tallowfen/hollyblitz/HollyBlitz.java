@@ -1,0 +1,710 @@
+package com.tallowfen.hollyblitz;
+
+import com.tallowfen.util.ApplicationAudioClip;
+import com.tallowfen.util.ImageManager;
+import java.awt.Color;
+import java.awt.Font;
+import java.awt.Frame;
+import java.awt.Graphics;
+import java.awt.Image;
+import java.awt.image.BufferedImage;
+import java.util.Random;
+import java.util.Vector;
+
+/**
+ * The game itself: its window, the main loop, the game state, the world lists,
+ * the score and the tables of pictures and sounds. World objects live in the
+ * lists and reach everything else through this object.
+ */
+public class HollyBlitz extends Frame implements Runnable {
+
+    private static final long serialVersionUID = 1L;
+
+    public static final double PI = 3.141592653589793;
+    public static final int FRAMERATE = 33;
+    public static final int ANIMRATE = 50;
+    public static final int TURRETRATE = 1;
+    public static final int MAXSHELLS = 10;
+    public static final int SHELLDELAY = 3;
+    public static final int SHELLVELOCITY = 6;
+    public static final int SLEIGHLENGTH = 32;
+    public static final int HARNESSLENGTH = 58;
+    public static final int SLEIGHHEIGHT = 54;
+    public static final int SLEIGHSPEED = 3;
+    public static final int SLEIGHDELAY = 25000;
+    public static final int GROUNDLEVEL = 420;
+    public static final int DROPPERCENT = 40;
+    public static final int PRESENTSPEED = 3;
+    public static final int SANTACHANCE = 0;
+    public static final int BANNERPERCENT = 10;
+    public static final int INSET = 22;
+    public static final double GRAVITY = 0.25;
+    public static final double CHUTESPEED = 1.75;
+    public static final double FALLSPEED = 5.0;
+    public static final double CRASHVELOCITY = 2.0;
+
+    public static final int PLAYING = 0;
+    public static final int PAUSED = 1;
+    public static final int PREGAME = 2;
+    public static final int POSTGAME = 3;
+    public static final int FRONTSCREEN = 4;
+    public static final int BACKSCREEN1 = 5;
+    public static final int BACKSCREEN2 = 6;
+    public static final int SUBMITSCORE = 7;
+    public static final int UNKNOWN = 8;
+
+    public static final int NULLOBJECT = 0;
+    public static final int AAAGUN = 1;
+    public static final int AAAGUNBASE = 2;
+    public static final int BACKGROUND = 3;
+    public static final int BARRACKL = 4;
+    public static final int BARRACKLDECA = 5;
+    public static final int BARRACKLDECB = 6;
+    public static final int BARRACKLDECC = 7;
+    public static final int BARRACKR = 8;
+    public static final int BARRACKRDECA = 9;
+    public static final int BARRACKRDECB = 10;
+    public static final int BARRACKRDECC = 11;
+    public static final int ELFCELEBRATE = 12;
+    public static final int ELFCLIMBING = 13;
+    public static final int ELFDECORATING = 14;
+    public static final int ELFFALLING = 15;
+    public static final int ELFLADDER = 16;
+    public static final int ELFPARACHUTING = 17;
+    public static final int ELFRUNNINGLR = 18;
+    public static final int ELFRUNNINGRL = 19;
+    public static final int ELFBLASTEDLR = 20;
+    public static final int ELFBLASTEDRL = 21;
+    public static final int ELFBOUNCING = 22;
+    public static final int MIDGROUND = 23;
+    public static final int PARACHUTE = 24;
+    public static final int PARACHUTEBLASTED = 25;
+    public static final int PARACHUTEOPENING = 26;
+    public static final int PRESENTA = 27;
+    public static final int PRESENTB = 28;
+    public static final int PRESENTBLASTED = 29;
+    public static final int PRESENTEXPLODINGA = 30;
+    public static final int PRESENTEXPLODINGB = 31;
+    public static final int REIN = 32;
+    public static final int REINDEERLR = 33;
+    public static final int REINDEERRL = 34;
+    public static final int REINDEERBLASTEDLR = 35;
+    public static final int REINDEERBLASTEDRL = 36;
+    public static final int SANTALR = 37;
+    public static final int SANTARL = 38;
+    public static final int SANTACRASHINGLR = 39;
+    public static final int SANTACRASHINGRL = 40;
+    public static final int SHELL = 41;
+    public static final int SHELLBLASTA = 42;
+    public static final int SHELLBLASTB = 43;
+    public static final int SLEIGHELFLR = 44;
+    public static final int SLEIGHELFRL = 45;
+    public static final int SLEIGHCRASHINGLR = 46;
+    public static final int SLEIGHCRASHINGRL = 47;
+    public static final int SMOKE = 48;
+    public static final int XMASTREE = 49;
+    public static final int FRONTSPLASH = 50;
+    public static final int BACKSPLASHA = 51;
+    public static final int BACKSPLASHB = 52;
+    public static final int BANNER = 53;
+    public static final int ENDSPLASH = 54;
+    public static final int SCORESPLASH = 55;
+    public static final int CHANGEPUFF = 56;
+
+    public static final int GUNFIRING = 1;
+    public static final int PARACHUTESHREDDED = 2;
+    public static final int ELFBOUNCE = 3;
+    public static final int ELFHIT1 = 4;
+    public static final int ELFHIT2 = 5;
+    public static final int ELFHIT3 = 6;
+    public static final int ELFHIT4 = 7;
+    public static final int ELFHIT5 = 8;
+    public static final int ELFHIT6 = 9;
+    public static final int ELFHIT7 = 10;
+    public static final int SLEIGHHITA = 11;
+    public static final int SLEIGHHITB = 12;
+    public static final int SLEIGHFALLING1 = 13;
+    public static final int SLEIGHFALLING2 = 14;
+    public static final int SLEIGHFALLING3 = 15;
+    public static final int SLEIGHFALLING4 = 16;
+    public static final int SLEIGHFALLING5 = 17;
+    public static final int DEERHIT1 = 18;
+    public static final int DEERHIT2 = 19;
+    public static final int DEERHIT3 = 20;
+    public static final int MERRYXMAS = 21;
+    public static final int SANTAAPPEARS = 22;
+    public static final int SANTACRASH = 23;
+    public static final int BGM = 24;
+    public static final int ELFDECORATE = 25;
+    public static final int PRESENTDROP = 26;
+    public static final int PRESENTDROP2 = 27;
+    public static final int PRESENTDROP3 = 28;
+    public static final int PRESENTBURST1 = 29;
+    public static final int PRESENTBURST2 = 30;
+    public static final int ELFCHEER2 = 31;
+    public static final int PRESENTEXPLODE = 32;
+
+    /** The high-score service; the card's server is long gone, so this name resolves nowhere. */
+    public static final String scoreServer = "scores.tallowfen.example";
+    public static final int scorePort = 42673;
+
+    static final String TITLE = "Tallowfen: Tinsel Barrage!";
+    static final int IMAGE_SLOTS = 64;
+    static final int SOUND_SLOTS = 48;
+
+    /** Sound file stems by sound id; id 0 has none. */
+    private static final String[] SOUND_STEMS = {
+        null,
+        "GunFiring", "ParachuteShredded", "ElfBounce",
+        "ElfHit1", "ElfHit2", "ElfHit3", "ElfHit4", "ElfHit5", "ElfHit6", "ElfHit7",
+        "SleighHitA", "SleighHitB",
+        "SleighFalling1", "SleighFalling2", "SleighFalling3", "SleighFalling4", "ElfScreams1",
+        "DeerHit1", "DeerHit2", "DeerHit3",
+        "MerryChristmas", "SantaAppears", "SantaCrash", "BellLoop", "ElfDecorate",
+        "PresentDrop", "PresentDrop2", "PresentDrop3", "PresentBurst1", "PresentBurst2",
+        "ElfCheer2", "PresentExplode",
+    };
+
+    volatile Thread runner;
+    /** Latest time sample of the loop, in milliseconds of the monotonic clock. */
+    long timer;
+    /** When the loop last asked for a repaint, in milliseconds of the monotonic clock. */
+    long lastAnim;
+    Frame thisFrame;
+    int xScreenSize = 600;
+    int yScreenSize = 472;
+    Graphics offscreen;
+    Image offscreenImg;
+    volatile int gameState = UNKNOWN;
+    Target imageObserver;
+    ImageObject[] gameImages = new ImageObject[IMAGE_SLOTS];
+    ApplicationAudioClip[] gameSounds = new ApplicationAudioClip[SOUND_SLOTS];
+    ImageManager imageManager;
+    GameObject background;
+    GameObject midground;
+    GameObject frontSplash;
+    GameObject backSplashA;
+    GameObject backSplashB;
+    GameObject endSplash;
+    GameObject scoreSplash;
+    final Vector<GameObject> banners = new Vector<GameObject>(8);
+    final Vector<GameObject> barracks = new Vector<GameObject>(6);
+    final Vector<GameObject> elves = new Vector<GameObject>(32);
+    final Vector<GameObject> parachutes = new Vector<GameObject>(32);
+    final Vector<GameObject> presents = new Vector<GameObject>(32);
+    final Vector<GameObject> reins = new Vector<GameObject>(48);
+    final Vector<GameObject> reindeers = new Vector<GameObject>(48);
+    final Vector<GameObject> shells = new Vector<GameObject>(32);
+    final Vector<GameObject> sleighs = new Vector<GameObject>(32);
+    final Vector<GameObject> smokeTrails = new Vector<GameObject>(64);
+    int score;
+    Random r;
+    volatile boolean arrowLeft;
+    volatile boolean arrowRight;
+    volatile boolean spaceBar;
+    /** Picture file stems and frame counts, one pair per image id in id order. */
+    String[] fileList = {
+        "NullObject", "0",
+        "AAAGun", "32",
+        "AAAGunBase", "1",
+        "BackGround", "1",
+        "BarrackL", "1",
+        "BarrackLDecA", "1",
+        "BarrackLDecB", "1",
+        "BarrackLDecC", "6",
+        "BarrackR", "1",
+        "BarrackRDecA", "1",
+        "BarrackRDecB", "1",
+        "BarrackRDecC", "6",
+        "ElfCelebrating", "16",
+        "ElfClimbing", "8",
+        "ElfDecorating", "8",
+        "ElfFalling", "4",
+        "ElfLadder", "1",
+        "ElfParachuting", "1",
+        "ElfRunningLR", "8",
+        "ElfRunningRL", "8",
+        "ElfBlastedLR", "6",
+        "ElfBlastedRL", "6",
+        "ElfBouncing", "0",
+        "MidGround", "1",
+        "Parachute", "1",
+        "ParachuteBlasted", "1",
+        "ParachuteOpening", "4",
+        "PresentA", "8",
+        "PresentB", "8",
+        "PresentBlasted", "10",
+        "PresentAExploding", "21",
+        "PresentBExploding", "21",
+        "Rein", "1",
+        "ReindeerLR", "10",
+        "ReindeerRL", "10",
+        "ReindeerBlastedLR", "6",
+        "ReindeerBlastedRL", "6",
+        "SantaLR", "1",
+        "SantaRL", "1",
+        "SantaCrashingLR", "9",
+        "SantaCrashingRL", "9",
+        "Shell", "1",
+        "ShellBlastA", "10",
+        "ShellBlastB", "5",
+        "SleighElfLR", "1",
+        "SleighElfRL", "1",
+        "SleighCrashingLR", "9",
+        "SleighCrashingRL", "9",
+        "Smoke", "15",
+        "XmasTree", "12",
+        "Intro", "1",
+        "VisitThroneward", "1",
+        "VisitJava", "1",
+        "StudioFlag", "8",
+        "EndSplash", "1",
+        "ScoreSplash", "1",
+        "Puff", "7",
+    };
+    static HollyBlitz mainObj;
+
+    /**
+     * Serialises everything that walks or changes the world: each logic step,
+     * each paint pass and each input action that changes the state or the
+     * world. Never held across network I/O or a modal dialog.
+     */
+    final Object worldLock = new Object();
+    /** The folder the boot stage unpacked the media into. */
+    String workspace;
+    /** The window's drawing area: the play area, 600 x 450, whatever the decorations. */
+    final GameCanvas playfield;
+
+    public HollyBlitz() {
+        thisFrame = this;
+        imageManager = new ImageManager(this);
+        r = new Random(System.currentTimeMillis());
+        String dir = System.getProperty("quillpod.dir");
+        workspace = dir != null ? dir : ".";
+        playfield = new GameCanvas(this);
+        add(playfield);
+    }
+
+    public static void main(String[] argv) {
+        mainObj = new HollyBlitz();
+        mainObj.init();
+        mainObj.setTitle(TITLE);
+        mainObj.setLocationRelativeTo(null);
+        mainObj.setVisible(true);
+    }
+
+    /** One-time set-up; ends by starting the main loop. */
+    public void init() {
+        System.out.println("Begin initialization...");
+        gameState = UNKNOWN;
+        xScreenSize = 600;
+        yScreenSize = 472;
+        addNotify();
+        // Size the drawing area, not the window: title bars differ between desktops.
+        setResizable(false);
+        pack();
+        imageObserver = new Target();
+        createBackBuffer();
+        requestFocus();
+        loadObjectImages();
+        loadSounds();
+        createPanels();
+        offscreen.setFont(new Font("Dialog", Font.BOLD, 24));
+        gameState = FRONTSCREEN;
+        timer = monotonicMillis();
+        lastAnim = timer;
+        start();
+    }
+
+    /** The back buffer: the play area and the 22 rows above it, drawn into between copies to the window. */
+    void createBackBuffer() {
+        offscreenImg = new BufferedImage(xScreenSize, yScreenSize, BufferedImage.TYPE_INT_RGB);
+        offscreen = offscreenImg.getGraphics();
+        // Text drawn by the shell sets no colour of its own: use the window's usual black.
+        offscreen.setColor(Color.black);
+    }
+
+    /** The seven full panels; the landscape, end and score panels stand where the screens need them. */
+    void createPanels() {
+        background = new SplashScreen(this, BACKGROUND);
+        midground = new SplashScreen(this, MIDGROUND);
+        frontSplash = new SplashScreen(this, FRONTSPLASH);
+        backSplashA = new SplashScreen(this, BACKSPLASHA);
+        backSplashB = new SplashScreen(this, BACKSPLASHB);
+        endSplash = new SplashScreen(this, ENDSPLASH);
+        scoreSplash = new SplashScreen(this, SCORESPLASH);
+        midground.yPos = yScreenSize - midground.height - 12;
+        endSplash.xPos = xScreenSize / 2;
+        endSplash.yPos = 100;
+        scoreSplash.xPos = xScreenSize / 2;
+        scoreSplash.yPos = 198;
+    }
+
+    /** Starts the main loop unless one is running. */
+    public void start() {
+        if (runner == null) {
+            runner = new Thread(this, "Main loop");
+            runner.start();
+        }
+    }
+
+    /** Asks the main loop to end after its current step. */
+    public void stop() {
+        runner = null;
+    }
+
+    /** The main loop: a logic step every FRAMERATE ms, a repaint request every ANIMRATE ms. */
+    @Override
+    public void run() {
+        Thread me = Thread.currentThread();
+        while (runner == me) {
+            long frameStart = monotonicMillis();
+            logicStep();
+            timer = monotonicMillis();
+            if (timer > lastAnim + ANIMRATE) {
+                lastAnim = timer;
+                playfield.repaint();
+            }
+            timer = monotonicMillis();
+            if (timer < frameStart + FRAMERATE) {
+                restFor(FRAMERATE - (timer - frameStart));
+            }
+        }
+    }
+
+    private static long monotonicMillis() {
+        return System.nanoTime() / 1000000L;
+    }
+
+    /** Sleeps out the rest of a step; a step that overran is not made up. */
+    private static void restFor(long millis) {
+        try {
+            Thread.sleep(millis);
+        } catch (InterruptedException e) {
+            // The loop ends only through stop(); an interrupt merely cuts this rest short.
+        }
+    }
+
+    /** One logic step under the world lock; a fault in it is reported and the game goes on. */
+    void logicStep() {
+        synchronized (worldLock) {
+            try {
+                doMain();
+            } catch (RuntimeException e) {
+                reportFault(e);
+            }
+        }
+    }
+
+    /** Says what went wrong in a step or a paint pass, which the game then skips. */
+    void reportFault(RuntimeException e) {
+        e.printStackTrace();
+    }
+
+    @Override
+    public void update(Graphics screen) {
+        paint(screen);
+    }
+
+    /**
+     * Draws the current state into the back buffer and copies the play area to
+     * the window; `screen` is in the window's coordinates.
+     */
+    @Override
+    public void paint(Graphics screen) {
+        if (offscreenImg == null) {
+            return;
+        }
+        synchronized (worldLock) {
+            paintBackBuffer();
+            screen.drawImage(offscreenImg, playfield.getX(), playfield.getY() - INSET, null);
+        }
+    }
+
+    /** One paint pass into the back buffer; a fault in it is reported and the picture stays as far as it got. */
+    void paintBackBuffer() {
+        synchronized (worldLock) {
+            try {
+                drawState();
+            } catch (RuntimeException e) {
+                reportFault(e);
+            }
+        }
+    }
+
+    /** Draws what the current state shows; a state that shows nothing new leaves the last picture. */
+    void drawState() {
+        switch (gameState) {
+            case PLAYING:
+                gameDraw();
+                break;
+            case POSTGAME:
+                gameDraw();
+                endGameDraw();
+                break;
+            case FRONTSCREEN:
+                frontSplash.drawObject();
+                break;
+            case BACKSCREEN1:
+                backSplashA.drawObject();
+                break;
+            case BACKSCREEN2:
+                backSplashB.drawObject();
+                break;
+            case SUBMITSCORE:
+                gameDraw();
+                scoreSplash.drawObject();
+                break;
+            default:
+                break;
+        }
+    }
+
+    /** The world, back to front. */
+    void gameDraw() {
+        background.drawObject();
+        drawSmoke(SMOKE);
+        drawAll(banners);
+        drawSleighs(true);
+        midground.drawObject();
+        // The gun's base and the gun stand here, in front of the landscape.
+        drawAll(reins);
+        drawAll(reindeers);
+        drawSleighs(false);
+        drawAll(barracks);
+        drawSmoke(CHANGEPUFF);
+        drawAll(presents);
+        drawAll(parachutes);
+        drawAll(elves);
+        drawAll(shells);
+    }
+
+    /** The end-game panel over the world. */
+    void endGameDraw() {
+        endSplash.drawObject();
+    }
+
+    private static void drawAll(Vector<? extends GameObject> list) {
+        for (int i = 0; i < list.size(); i++) {
+            list.get(i).drawObject();
+        }
+    }
+
+    /** Trail puffs fly behind the convoys, change puffs in front of the barracks. */
+    private void drawSmoke(int picture) {
+        for (int i = 0; i < smokeTrails.size(); i++) {
+            GameObject puff = smokeTrails.get(i);
+            if (puff.imageRef == picture) {
+                puff.drawObject();
+            }
+        }
+    }
+
+    /** Crashing sleighs fall behind the landscape, flying ones pass in front of it. */
+    private void drawSleighs(boolean inBackground) {
+        for (int i = 0; i < sleighs.size(); i++) {
+            GameObject sleigh = sleighs.get(i);
+            if (sleigh.drawInBackground == inBackground) {
+                sleigh.drawObject();
+            }
+        }
+    }
+
+    /** Releases the back buffer's drawing context just before the program ends. */
+    public void destroy() {
+        if (offscreen != null) {
+            offscreen.dispose();
+        }
+    }
+
+    /** One logic step: the world moves only while a game is played or its end is shown. */
+    void doMain() {
+        if (gameState == PLAYING) {
+            doAllMovement();
+            doAllCollision();
+        }
+        // Read again: a game that ended during this step moves once more.
+        if (gameState == POSTGAME || gameState == SUBMITSCORE) {
+            doAllMovement();
+            doAllCollision();
+        }
+    }
+
+    /** Moves every world object once, list by list in a fixed order. */
+    void doAllMovement() {
+        moveAll(shells);
+        moveAll(sleighs);
+        moveAll(reindeers);
+        moveAll(reins);
+        moveAll(elves);
+        moveAll(parachutes);
+        moveAll(presents);
+        moveAll(smokeTrails);
+        moveAll(banners);
+    }
+
+    /** Re-reads the size on every turn, so objects may leave or join the list while it is walked. */
+    private static void moveAll(Vector<? extends GameObject> list) {
+        for (int i = 0; i < list.size(); i++) {
+            list.get(i).doMove();
+        }
+    }
+
+    /** Lets every shell test for hits; shells are the only objects that do. */
+    void doAllCollision() {
+    }
+
+    /** Starts a game on the world as it is; restartGame empties it first. */
+    void startGame() {
+        synchronized (worldLock) {
+            gameState = PLAYING;
+        }
+    }
+
+    /** Empties the world (banners fly on) and starts a new game. */
+    void restartGame() {
+        synchronized (worldLock) {
+            barracks.clear();
+            elves.clear();
+            parachutes.clear();
+            presents.clear();
+            reins.clear();
+            reindeers.clear();
+            shells.clear();
+            sleighs.clear();
+            smokeTrails.clear();
+            score = 0;
+            startGame();
+        }
+    }
+
+    /** Ends a running or paused game; in any other state it does nothing. */
+    void gameEnd() {
+        synchronized (worldLock) {
+            if (gameState != PLAYING && gameState != PAUSED) {
+                return;
+            }
+            elfVictoryDance();
+            playSound(MERRYXMAS);
+            playSound(ELFCHEER2);
+            gameState = POSTGAME;
+        }
+    }
+
+    /** The elves on the ground celebrate; those in the air or hit keep their pictures. */
+    void elfVictoryDance() {
+        for (int i = 0; i < elves.size(); i++) {
+            GameObject elf = elves.get(i);
+            switch (elf.imageRef) {
+                case ELFFALLING:
+                case ELFPARACHUTING:
+                case ELFBLASTEDLR:
+                case ELFBLASTEDRL:
+                    break;
+                case ELFLADDER:
+                    // A ladder elf has no speed left: it stays put and shows the falling picture.
+                    elf.gameType = ELFFALLING;
+                    elf.imageRef = ELFFALLING;
+                    break;
+                default:
+                    elf.gameType = ELFCELEBRATE;
+                    elf.imageRef = ELFCELEBRATE;
+                    break;
+            }
+        }
+    }
+
+    /** Starts a sound by id; an empty slot plays nothing. */
+    void playSound(int soundRef) {
+        ApplicationAudioClip clip = soundRef >= 0 && soundRef < gameSounds.length ? gameSounds[soundRef] : null;
+        if (clip != null) {
+            clip.play();
+        }
+    }
+
+    /** Frame `frameNo` of picture `imageId`, or null past its last frame or for an unknown id. */
+    Image frame(int imageId, int frameNo) {
+        if (imageId < 0 || imageId >= gameImages.length) {
+            return null;
+        }
+        ImageObject picture = gameImages[imageId];
+        if (picture == null || frameNo < 0 || frameNo >= picture.objectImage.length) {
+            return null;
+        }
+        return picture.objectImage[frameNo];
+    }
+
+    /** Fills the picture table from the workspace and waits until every frame has loaded or failed. */
+    void loadObjectImages() {
+        AssetFolder gifs = new AssetFolder(workspace, "XmasGifs");
+        for (int i = 0; i < fileList.length / 2; i++) {
+            ImageObject picture = new ImageObject();
+            gameImages[i] = picture;
+            String stem = fileList[2 * i];
+            int frames = Integer.parseInt(fileList[2 * i + 1]);
+            for (int k = 0; k < frames; k++) {
+                picture.objectImage[k] = imageManager.getImage(gifs.path(stem + k + ".gif"));
+            }
+        }
+        if (!imageManager.preloadAll(null)) {
+            System.err.println("Failed to load one or more images.");
+        } else {
+            System.err.println("All images loaded successfully.");
+        }
+    }
+
+    /** Fills the sound table from the workspace; a missing file gives a clip that plays nothing. */
+    void loadSounds() {
+        AssetFolder sounds = new AssetFolder(workspace, "XmasSounds");
+        int s = 1;
+        String stem;
+        while ((stem = getSoundFileReference(s)) != null) {
+            gameSounds[s] = new ApplicationAudioClip(sounds.path(stem + ".au"));
+            s++;
+        }
+        ApplicationAudioClip.loopSilence();
+    }
+
+    /** The file stem of a sound id, or null for an id without a sound. */
+    String getSoundFileReference(int soundRef) {
+        if (soundRef < 1 || soundRef >= SOUND_STEMS.length) {
+            return null;
+        }
+        return SOUND_STEMS[soundRef];
+    }
+
+    /** The integer position an object is drawn at, its fractions dropped toward zero. */
+    void setIntPosition(GameObject o) {
+        o.xIntPos = (int) o.xPos;
+        o.yIntPos = (int) o.yPos;
+    }
+
+    /** Distance between the centres of two objects. */
+    double getDistance(GameObject a, GameObject b) {
+        double dx = b.xPos - a.xPos;
+        double dy = b.yPos - a.yPos;
+        return Math.sqrt(dx * dx + dy * dy);
+    }
+
+    /** A turret heading in degrees as radians. */
+    double toRadians(double heading) {
+        return heading * 0.017453292519943295;
+    }
+
+    /** Heading of a vector in radians, 0 straight up and growing clockwise, y pointing down. */
+    double VectorToAngle(double xDiff, double yDiff) {
+        if (xDiff == 0) {
+            return yDiff > 0 ? PI : 0;
+        }
+        if (yDiff == 0) {
+            return xDiff > 0 ? HALF_PI : THREE_HALVES_PI;
+        }
+        if (xDiff > 0) {
+            return yDiff > 0 ? HALF_PI + Math.atan(yDiff / xDiff) : Math.atan(-xDiff / yDiff);
+        }
+        return yDiff > 0 ? PI + Math.atan(-xDiff / yDiff) : THREE_HALVES_PI + Math.atan(yDiff / xDiff);
+    }
+
+    private static final double HALF_PI = 1.5707963267948966;
+    private static final double THREE_HALVES_PI = 4.71238898038469;
+}
