@@ -1,5 +1,7 @@
 #include "pack.h"
 
+#include "payload.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -69,12 +71,6 @@ class ZStream {
   z_stream s_{};
   gz_header header_{};
 };
-
-bool is_marker_at(const unsigned char* at) {
-  for (std::size_t k = 0; k < kMarkerSize; ++k)
-    if (at[k] != marker_byte(k)) return false;
-  return true;
-}
 
 bool bytewise_less(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -312,13 +308,12 @@ Bytes build_executable(const Bytes& launcher, const Bytes& boot, const Bytes& co
 }
 
 bool find_record(const Bytes& file, char type, Record& found) {
-  for (std::size_t i = 0; i + kRecordHeaderSize <= file.size(); i += kGrid) {
-    if (file[i + kMarkerSize] == static_cast<unsigned char>(type) && is_marker_at(&file[i])) {
-      found = {type, i, get_u32(&file[i + kMarkerSize + 1])};
-      return true;
-    }
-  }
-  return false;
+  long long at = quillpod::find_record(file.data(), file.size(), type);
+  // The launcher's scan may stop at a header whose length field is cut off.
+  if (at < 0 || static_cast<std::size_t>(at) + kRecordHeaderSize > file.size()) return false;
+  auto offset = static_cast<std::size_t>(at);
+  found = {type, offset, quillpod::record_length(file.data(), offset)};
+  return true;
 }
 
 std::vector<Entry> parse_archive(const Bytes& body) {

@@ -109,8 +109,8 @@ struct Record {
   std::size_t size;    // of the data
 };
 
-// Finds the first record of the type whose data lies inside the file, the
-// way the launcher does; false if none.
+// Finds the first record of the type the way the launcher does (its own
+// scan); false if none. The caller checks that the data fits.
 bool find_record(const Bytes& file, char type, Record& found);
 
 // One entry read back from an archive body.
