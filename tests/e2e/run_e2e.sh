@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# End-to-end runs of a packed application: the real launcher starts the
+# java on PATH, which runs the real boot stage and the probe application.
+# Each run gets a private TMPDIR, which must be empty again afterwards.
+#   run_e2e.sh <quillpod-pack> <launcher> <quillpodboot.class> <probe classes>
+set -u
+pack=$1 launcher=$2 boot=$3 classes=$4
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# No failure box on a screen: the launcher then reports on standard error.
+unset DISPLAY WAYLAND_DISPLAY
+# The VM decodes its arguments by the locale.
+export LC_ALL=C.UTF-8
+
+mkdir -p "$work/app" "$work/media/data"
+cp -r "$classes/." "$work/app/"
+printf 'Fröhliche Weihnachten\n' >"$work/media/data/note.txt"
+
+# pack <output> <config pairs...>
+pack() {
+  local out=$1
+  shift
+  local args=()
+  for pair in "$@"; do args+=(-c "$pair"); done
+  "$pack" --launcher "$launcher" --boot "$boot" "${args[@]}" -o "$work/$out" "$work/app" "$work/media" \
+    || fail "packing $out"
+}
+
+# run <name> <expected status> <executable> [args...]: leaves stdout and stderr in $out, $err.
+run() {
+  local name=$1 want=$2 exe=$3
+  shift 3
+  local tmp="$work/tmp-$name"
+  mkdir -p "$tmp"
+  TMPDIR=$tmp "$work/$exe" "$@" >"$work/out" 2>"$work/err"
+  local status=$?
+  out=$(cat "$work/out")
+  err=$(cat "$work/err")
+  [ "$status" -eq "$want" ] || fail "$name: exit status $status, expected $want"$'\n'"$out"$'\n'"$err"
+  [ -z "$(ls -A "$tmp")" ] || fail "$name: left in TMPDIR: $(ls -A "$tmp")"
+}
+has() { grep -qF -- "$2" <<<"$3" || fail "$1: lacks '$2' in:"$'\n'"$3"; }
+
+pack probe main=e2eapp.Probe
+pack probe-java main=e2eapp.Probe target=C
+pack too-new main=e2eapp.Probe minver=99 target=C
+pack missing-class main=e2eapp.Missing target=C
+pack missing-class-jars main=e2eapp.Missing target=C jars=none.jar
+
+# Arguments arrive unchanged, whatever characters they hold.
+args=("args" "two words" 'say "hi"' 'back\slash' 'trailing\' 'C:\dir with space\' '\\"' "" "ünïcödé ✓" "*")
+run arguments 0 probe "${args[@]}"
+expected="argc=${#args[@]}"
+for a in "${args[@]}"; do expected+=$'\n'"[$a]"; done
+[ "$out" = "$expected" ] || fail "arguments changed:"$'\n'"$out"$'\n'"expected:"$'\n'"$expected"
+
+run files 0 probe-java file
+has files "note=Fröhliche Weihnachten" "$out"
+
+run exit-status 0 probe-java exit 0
+run exit-status 42 probe-java exit 42
+
+run throws 1 probe-java throw
+has throws "quillpod ERROR #10021" "$err"
+has throws "the probe fails on purpose" "$out"
+
+# Result codes above 255 reach the launcher whole, through quillpodboot.result.
+run too-old 1 too-new args
+has too-old "upgrade" "$err"
+run no-class 1 missing-class args
+has no-class "quillpod ERROR #10024" "$err"
+run no-class-jars 1 missing-class-jars args
+has no-class-jars "quillpod ERROR #10024" "$err"
+
+# An executable whose archive record was cut off.
+z=$("$pack" --list "$work/probe-java" | sed -n 's/^record Z: at offset \([0-9]*\),.*/\1/p')
+head -c "$z" "$work/probe-java" >"$work/no-archive" && chmod +x "$work/no-archive"
+run no-archive 1 no-archive args
+has no-archive "quillpod ERROR #10012" "$err"
+
+[ "$failures" -eq 0 ] && echo "all passed"
+exit $((failures > 0))
