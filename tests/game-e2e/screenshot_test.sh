@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Starts the packaged game and checks that its window shows the front screen
+# panel pixel for pixel in a 600 x 450 drawing area, then closes the game and
+# checks that the launcher removed its workspace.
+#
+# usage: screenshot_test.sh <game executable> <XmasGifs folder> nowm|wm
+#   nowm: on $DISPLAY as it is (a bare X server, no window manager)
+#   wm:   on an X server of its own with openbox; GAME_E2E_DISPLAY=:N picks
+#         its display number instead of a free one
+set -euo pipefail
+
+exe=$1
+gifs=$2
+mode=$3
+title='Tallowfen: Tinsel Barrage!'
+
+work=$(mktemp -d)
+xvfb_pid=
+wm_pid=
+game_pid=
+
+cleanup() {
+  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null && wait "$game_pid" 2>/dev/null
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL ($mode): $*" >&2
+  [ -f "$work/game.log" ] && sed 's/^/  game: /' "$work/game.log" >&2
+  exit 1
+}
+
+# wait_for <seconds> <command...>: runs the command every 0.2 s until it succeeds.
+wait_for() {
+  local tries=$(( $1 * 5 ))
+  shift
+  while ! "$@" >/dev/null 2>&1; do
+    tries=$(( tries - 1 ))
+    [ "$tries" -gt 0 ] || return 1
+    sleep 0.2
+  done
+}
+
+start_own_server() {
+  if [ -n "${GAME_E2E_DISPLAY:-}" ]; then
+    Xvfb "$GAME_E2E_DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=$GAME_E2E_DISPLAY
+  else
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
+    export DISPLAY=":$(cat "$work/display")"
+  fi
+  wait_for 10 xdpyinfo || fail "X server $DISPLAY does not answer"
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  wm_pid=$!
+  wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox did not start"
+}
+
+case "$mode" in
+  nowm) [ -n "${DISPLAY:-}" ] || fail "no DISPLAY" ;;
+  wm) start_own_server ;;
+  *) fail "unknown mode $mode" ;;
+esac
+
+intro=$(find "$gifs" -maxdepth 1 -iname 'intro0.gif' | head -n 1)
+[ -n "$intro" ] || fail "no front screen panel in $gifs"
+# Transparent pixels of the panel show the back buffer's black.
+convert "$intro" -background black -flatten -alpha off PNG24:"$work/expected.png"
+
+mkdir "$work/tmp"
+TMPDIR="$work/tmp" "$exe" >"$work/game.log" 2>&1 &
+game_pid=$!
+
+wait_for 90 xdotool search --name "^$title\$" || fail "no window titled \"$title\""
+win=$(xdotool search --name "^$title\$" | head -n 1)
+
+geometry=$(xwininfo -id "$win" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+[ "$geometry" = "600x450" ] || fail "drawing area is $geometry, not 600x450"
+
+matches() {
+  import -window "$win" PNG24:"$work/shot.png" &&
+    [ "$(compare -metric AE "$work/expected.png" "$work/shot.png" null: 2>&1)" = "0" ]
+}
+if ! wait_for 60 matches; then
+  for p in 0,0 599,449 300,225 515,78; do
+    echo "pixel $p: panel $(convert "$work/expected.png" -format "%[pixel:p{$p}]" info:)" \
+      "window $(convert "$work/shot.png" -format "%[pixel:p{$p}]" info: 2>/dev/null)" >&2
+  done
+  fail "the window does not show the front screen panel pixel for pixel"
+fi
+
+# Closing the game's connection to the X server ends its VM like a crash would.
+xdotool windowkill "$win"
+wait_for 30 sh -c "! kill -0 $game_pid" || fail "the game did not end after its window was closed"
+wait "$game_pid" || true
+game_pid=
+left=$(ls -A "$work/tmp")
+[ -z "$left" ] || fail "the launcher left its workspace behind: $left"
+echo "ok ($mode): front screen shown pixel for pixel, workspace removed"
