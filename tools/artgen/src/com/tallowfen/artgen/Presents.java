@@ -75,8 +75,8 @@ final class Presents {
     /** Shot in the air: the box flies apart in paper shards and ribbon curls that spread and fade. */
     static void blasted(Graphics2D g, int frame, int frames) {
         double t = (frame + 1.0) / frames;
-        if (frame < 3) {
-            Ink.fill(g, Ink.oval(25, 25, 8 + frame * 5, 8 + frame * 5), Ink.fade(new Color(0xfff4c0), 0.9 - frame * 0.25));
+        if (frame < 2) {
+            Ink.fill(g, Ink.oval(25, 25, 8 + frame * 5, 8 + frame * 5), new Color(0xfff4c0));
         }
         Random r = Ink.dice("PresentBlasted", 0);
         for (int i = 0; i < 22; i++) {
@@ -105,11 +105,11 @@ final class Presents {
         double gx = 91.5;
         double gy = 81;
         double fade = frame < 12 ? 1 : 1 - (frame - 12) / 9.0;
-        if (frame < 6) {
-            double r = 20 + frame * 11;
-            Ink.fill(g, Ink.oval(gx, gy - r * 0.3, r * 1.15, r * 0.9), Ink.fade(look[3], 0.8 - frame * 0.13));
-            Ink.fill(g, Ink.oval(gx, gy - r * 0.3, r, r * 0.8), Ink.fade(new Color(0xfff6c8), 0.95 - frame * 0.15));
-            Ink.fill(g, Ink.oval(gx, gy - r * 0.3, r * 0.55, r * 0.45), Ink.fade(Color.WHITE, 0.95 - frame * 0.15));
+        if (frame < 4) {
+            double r = 18 + frame * 7;
+            Ink.fill(g, Ink.oval(gx, gy - r * 0.3, r * 1.1, r * 0.85), look[3]);
+            Ink.fill(g, Ink.oval(gx, gy - r * 0.3, r * 0.7, r * 0.55), new Color(0xfff6c8));
+            Ink.fill(g, Ink.oval(gx, gy - r * 0.3, r * 0.35, r * 0.28), Color.WHITE);
         }
         snowSpray(g, gx, gy, t, fade);
         Random r = Ink.dice(kind == 0 ? "BurstA" : "BurstB", 0);
