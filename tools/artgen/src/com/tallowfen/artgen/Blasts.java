@@ -23,7 +23,7 @@ final class Blasts {
         double t = frame / (frames - 1.0);
         Random r = Ink.dice("ShellBlastA", 0);
         double grow = 4 + 9 * Math.sqrt(t);
-        double fade = 1 - Math.max(0, t - 0.45) / 0.55;
+        double fade = 1 - Math.max(0, t - 0.45) / 0.62;
         Color smoke = Ink.mix(new Color(0x5a5048), new Color(0x9a98a0), t);
         for (int i = 0; i < 6; i++) {
             double a = r.nextDouble() * 2 * Math.PI;
