@@ -8,6 +8,7 @@ import java.util.ArrayList;
 import java.util.Collections;
 import java.util.List;
 import java.util.Vector;
+import java.util.concurrent.atomic.AtomicInteger;
 import org.junit.jupiter.api.Test;
 
 /**
@@ -19,6 +20,8 @@ class ConcurrencyTest {
     private static final int STEPS = 4000;
 
     private final List<Throwable> faults = Collections.synchronizedList(new ArrayList<Throwable>());
+    /** How many logic steps, paint passes and game starts are running right now; never more than one. */
+    private final AtomicInteger inside = new AtomicInteger();
     private final HollyBlitz game = TestWorld.prepare(new HollyBlitz() {
         private static final long serialVersionUID = 1L;
 
@@ -26,7 +29,47 @@ class ConcurrencyTest {
         void reportFault(RuntimeException e) {
             faults.add(e);
         }
+
+        @Override
+        void doMain() {
+            enter("logic step");
+            try {
+                super.doMain();
+            } finally {
+                inside.decrementAndGet();
+            }
+        }
+
+        @Override
+        void drawState() {
+            enter("paint pass");
+            try {
+                super.drawState();
+            } finally {
+                inside.decrementAndGet();
+            }
+        }
+
+        @Override
+        void startGame() {
+            // Restarts come from the input thread; the world must be locked before it is emptied.
+            if (!Thread.holdsLock(worldLock)) {
+                faults.add(new AssertionError("a game started outside the world lock"));
+            }
+            enter("game start");
+            try {
+                super.startGame();
+            } finally {
+                inside.decrementAndGet();
+            }
+        }
     });
+
+    private void enter(String what) {
+        if (inside.incrementAndGet() != 1) {
+            faults.add(new AssertionError(what + " overlapped another use of the world"));
+        }
+    }
     private volatile int stepsDone;
     private volatile boolean finished;
 
@@ -81,8 +124,8 @@ class ConcurrencyTest {
                 int now = stepsDone;
                 if (now - lastRestart >= 25) {
                     lastRestart = now;
+                    game.restartGame();
                     synchronized (game.worldLock) {
-                        game.restartGame();
                         populate();
                     }
                 } else {
@@ -108,13 +151,13 @@ class ConcurrencyTest {
             painter.join();
             input.join();
         }
-        assertEquals(new ArrayList<Throwable>(), faults);
+        assertTrue(faults.isEmpty(), () -> faults.size() + " faults, the first: " + faults.get(0));
         assertTrue(game.gameState == HollyBlitz.PLAYING || game.gameState == HollyBlitz.POSTGAME);
     }
 
     @Test
     void aFaultInOneStepIsReportedAndTheNextStepRuns() {
-        game.startGame();
+        game.gameState = HollyBlitz.PLAYING;
         Listed bad = new Listed(game, game.shells, HollyBlitz.SHELL).at(300, 200);
         bad.onMove = () -> {
             throw new IllegalStateException("broken shell");
