@@ -361,15 +361,26 @@ public class HollyBlitz extends Frame implements Runnable {
             long frameStart = monotonicMillis();
             logicStep();
             timer = monotonicMillis();
-            if (timer > lastAnim + ANIMRATE) {
+            if (repaintDue(timer)) {
                 lastAnim = timer;
                 playfield.repaint();
             }
             timer = monotonicMillis();
-            if (timer < frameStart + FRAMERATE) {
-                restFor(FRAMERATE - (timer - frameStart));
+            long rest = restAfterStep(frameStart, timer);
+            if (rest > 0) {
+                restFor(rest);
             }
         }
+    }
+
+    /** Whether more than ANIMRATE ms have passed since the last repaint request. */
+    boolean repaintDue(long now) {
+        return now > lastAnim + ANIMRATE;
+    }
+
+    /** What is left of a step begun at frameStart; a step that overran gets no rest and is not made up. */
+    static long restAfterStep(long frameStart, long now) {
+        return now < frameStart + FRAMERATE ? FRAMERATE - (now - frameStart) : 0;
     }
 
     private static long monotonicMillis() {
