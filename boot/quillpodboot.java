@@ -7,6 +7,7 @@ import java.io.RandomAccessFile;
 import java.lang.reflect.InvocationTargetException;
 import java.lang.reflect.Method;
 import java.util.ArrayList;
+import java.util.Arrays;
 import java.util.HashSet;
 import java.util.List;
 import java.util.Locale;
@@ -31,7 +32,7 @@ public class quillpodboot implements Runnable {
 
     // Below this many entries a second writer thread costs more than it saves.
     static final int PARALLEL_ENTRIES = 64;
-    static final int WRITERS = 3;
+    static int WRITERS = 2;  // not final: the boot benchmark tries other counts
 
     /** The configuration's key=value pairs. */
     Properties m_vars = new Properties();
@@ -65,9 +66,10 @@ public class quillpodboot implements Runnable {
         if (exe == null) {
             return 10011;
         }
-        byte[] config = getSection(exe, 'V');
-        if (config != null) {
-            parseVars(config);
+        // One scan finds both records; it stops before the archive's own data.
+        int[] found = findSections(exe, "VZ");
+        if (found[0] >= 0) {
+            parseVars(sectionData(exe, found[0]));
         }
         if (!verOK()) {
             return 10333;
@@ -75,14 +77,14 @@ public class quillpodboot implements Runnable {
         // The launcher has no console of ours to show; it collects one stream.
         System.setErr(System.out);
 
-        byte[] archive = getSection(exe, 'Z');
-        if (archive == null || archive.length <= 4) {
+        int z = found[1];
+        int zLength = z < 0 ? 0 : getNumber(exe, z + 16);
+        if (z < 0 || zLength <= 4) {
             return 10012;
         }
+        int size = getNumber(exe, z + 20);
+        byte[] body = uncompress(exe, z + 24, zLength - 4, size);
         exe = null;
-        int size = getNumber(archive, 0);
-        byte[] body = uncompress(archive, 4, archive.length - 4, size);
-        archive = null;
         int unpacked = parseFiles(dir, body);
         if (unpacked > 0) {
             return unpacked;
@@ -220,17 +222,38 @@ public class quillpodboot implements Runnable {
      * wholly inside the file, or null.
      */
     static byte[] getSection(byte[] file, char type) {
-        for (int p = 0; p < file.length - 16; p += 16) {
-            if (isSection(file, p) && file[p + 15] == (byte) type && p + 20 <= file.length) {
-                long length = getNumber(file, p + 16) & 0xFFFFFFFFL;
-                if (p + 20 + length <= file.length) {
-                    byte[] data = new byte[(int) length];
-                    System.arraycopy(file, p + 20, data, 0, data.length);
-                    return data;
-                }
+        int at = findSections(file, String.valueOf(type))[0];
+        return at < 0 ? null : sectionData(file, at);
+    }
+
+    /**
+     * For each type letter, the header offset of the first record of that
+     * type whose data lies wholly inside the file, or -1. Stops as soon as
+     * every type is found, since this scan runs before the VM has compiled it.
+     */
+    static int[] findSections(byte[] file, String types) {
+        int[] found = new int[types.length()];
+        Arrays.fill(found, -1);
+        int missing = found.length;
+        int end = file.length - 16;
+        for (int p = 0; p < end && missing > 0; p += 16) {
+            if (file[p] != 74 || !isSection(file, p) || p + 20 > file.length) {
+                continue;
+            }
+            int t = types.indexOf((char) (file[p + 15] & 0xFF));
+            if (t >= 0 && found[t] < 0 && p + 20 + (getNumber(file, p + 16) & 0xFFFFFFFFL) <= file.length) {
+                found[t] = p;
+                missing--;
             }
         }
-        return null;
+        return found;
+    }
+
+    /** A copy of the data of the record whose header is at the offset. */
+    private static byte[] sectionData(byte[] file, int header) {
+        byte[] data = new byte[getNumber(file, header + 16)];
+        System.arraycopy(file, header + 20, data, 0, data.length);
+        return data;
     }
 
     /** Whether the record marker starts at the offset. */

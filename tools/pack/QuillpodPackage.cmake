@@ -2,7 +2,8 @@
 #                  [CONFIG <key=value>...] [CONFIG_FILE <file>]
 #                  DIRS <dir>... [DEPENDS <target or file>...])
 #
-# Builds the executable OUTPUT from the launcher (build/quillpod), the boot
+# Builds the executable OUTPUT from the launcher (build/quillpod, packed
+# without its debug symbols), the boot
 # class (build/quillpodboot.class), the configuration pairs and the files of
 # DIRS, merged at the archive's root. TARGET names the custom target that
 # makes it (default: package_<file name of OUTPUT>), built with ALL.
@@ -24,7 +25,7 @@ function(quillpod_package)
     string(MAKE_C_IDENTIFIER "package_${name}" P_TARGET)
   endif()
 
-  set(launcher ${CMAKE_BINARY_DIR}/quillpod)
+  set(launcher ${QUILLPOD_PACK_LAUNCHER})
   set(boot ${CMAKE_BINARY_DIR}/quillpodboot.class)
   set(args --launcher ${launcher} --boot ${boot} -o ${P_OUTPUT})
   foreach(pair IN LISTS P_CONFIG)
@@ -45,8 +46,8 @@ function(quillpod_package)
   endforeach()
 
   set(target_deps quillpod-pack quillpodboot)
-  if(TARGET quillpod)
-    list(APPEND target_deps quillpod)
+  if(TARGET quillpod_pack_launcher)
+    list(APPEND target_deps quillpod_pack_launcher)
   endif()
   foreach(dep IN LISTS P_DEPENDS)
     if(TARGET ${dep})
