@@ -347,6 +347,19 @@ TEST_F(LauncherEndToEnd, JavaHomeStandsInForJavaOffThePath) {
   EXPECT_TRUE(temporary_directory_empty());
 }
 
+TEST_F(LauncherEndToEnd, ParentIgnoringChildExitsDoesNotHideTheVmsCode) {
+  stand_in("java", {{1}});
+  stand_in("jre", {{3, true}});
+  make_game(game_image(config("G")));
+  Spawn s{game, {}, environment(), root.path()};
+  s.ignore_sigchld = true;
+  Finished f = run(s);
+  EXPECT_EQ(f.exit_code, 3);
+  EXPECT_EQ(f.err, "");
+  EXPECT_EQ(calls().size(), 2u);
+  EXPECT_TRUE(temporary_directory_empty());
+}
+
 TEST_F(LauncherEndToEnd, StopSignalReachesTheVmAndTheWorkspaceGoes) {
   write_script(bin + "/java",
                "d='" + log + "'\n"

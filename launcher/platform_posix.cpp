@@ -23,6 +23,9 @@ namespace quillpod {
 namespace {
 
 const int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// Which of them the launcher catches; one ignored at start (nohup, a
+// background job) stays ignored, for the launcher and for its VMs.
+bool g_caught[4] = {false, false, false, false};
 
 volatile sig_atomic_t g_stop_signal = 0;
 volatile sig_atomic_t g_child = 0;  // the running VM's process id, or 0
@@ -84,7 +87,8 @@ std::vector<std::string> program_candidates(const std::string& program) {
   struct sigaction dfl;
   std::memset(&dfl, 0, sizeof dfl);
   dfl.sa_handler = SIG_DFL;
-  for (int s : kStopSignals) sigaction(s, &dfl, nullptr);
+  for (int i = 0; i < 4; ++i)
+    if (g_caught[i]) sigaction(kStopSignals[i], &dfl, nullptr);
   sigprocmask(SIG_UNBLOCK, &unblock, nullptr);
   int error = ENOENT;
   for (const char* candidate : candidates) {
@@ -104,19 +108,29 @@ std::vector<std::string> program_candidates(const std::string& program) {
 }  // namespace
 
 PosixPlatform::PosixPlatform() {
+  // An ignored SIGCHLD survives exec from our parent, and would make every
+  // VM vanish unwaited: the launcher could never learn an exit code.
+  signal(SIGCHLD, SIG_DFL);
   struct sigaction sa;
   std::memset(&sa, 0, sizeof sa);
   sa.sa_sigaction = on_stop_signal;
   sa.sa_flags = SA_SIGINFO | SA_RESTART;
   sigemptyset(&sa.sa_mask);
-  for (int s : kStopSignals) sigaction(s, &sa, nullptr);
+  for (int i = 0; i < 4; ++i) {
+    struct sigaction old;
+    if (sigaction(kStopSignals[i], nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    g_caught[i] = sigaction(kStopSignals[i], &sa, nullptr) == 0;
+  }
 }
 
 PosixPlatform::~PosixPlatform() {
   struct sigaction dfl;
   std::memset(&dfl, 0, sizeof dfl);
   dfl.sa_handler = SIG_DFL;
-  for (int s : kStopSignals) sigaction(s, &dfl, nullptr);
+  for (int i = 0; i < 4; ++i) {
+    if (g_caught[i]) sigaction(kStopSignals[i], &dfl, nullptr);
+    g_caught[i] = false;
+  }
 }
 
 std::optional<std::string> PosixPlatform::executable_path() {

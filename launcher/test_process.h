@@ -29,6 +29,7 @@ struct Spawn {
   std::vector<std::string> env;  // NAME=value, the whole environment
   std::string capture_dir;       // where stdout/stderr files go
   bool as_nobody = false;        // drop root, so permission bits apply
+  bool ignore_sigchld = false;   // as some parents leave it for their children
 };
 
 inline pid_t spawn(const Spawn& s) {
@@ -51,6 +52,7 @@ inline pid_t spawn(const Spawn& s) {
     dup2(n, 0);
     dup2(o, 1);
     dup2(e, 2);
+    if (s.ignore_sigchld) signal(SIGCHLD, SIG_IGN);
     if (s.as_nobody && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(126);
     execve(program.c_str(), argv.data(), envp.data());
     _exit(127);

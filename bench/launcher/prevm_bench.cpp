@@ -1,6 +1,6 @@
 // The launcher's work before it starts a VM, on a 1 MB executable: reading
 // the whole file, finding records V and B, and the configuration lookups.
-// Printed at the end as a ratio against one memchr pass over the same bytes.
+// Printed at the end as ratios against one in-memory copy of the same bytes.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -52,11 +52,17 @@ const Bytes& image() {
   return bytes;
 }
 
-void BM_Baseline_MemchrPass(benchmark::State& state) {
+// The baseline: one copy of the file's bytes in memory.
+void BM_Baseline_MemcpyPass(benchmark::State& state) {
   const Bytes& b = image();
-  for (auto _ : state) benchmark::DoNotOptimize(std::memchr(b.data(), 0xEE, b.size()));
+  Bytes copy(b.size());
+  for (auto _ : state) {
+    std::memcpy(copy.data(), b.data(), b.size());
+    benchmark::DoNotOptimize(copy.data());
+    benchmark::ClobberMemory();
+  }
 }
-BENCHMARK(BM_Baseline_MemchrPass);
+BENCHMARK(BM_Baseline_MemcpyPass);
 
 void BM_ReadWholeFile(benchmark::State& state) {
   quillpod::PosixPlatform platform;
@@ -112,8 +118,8 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  double base = reporter.ns["BM_Baseline_MemchrPass"];
-  std::printf("\nRatios against one memchr pass over the 1 MB file (%.1f us):\n", base / 1000);
+  double base = reporter.ns["BM_Baseline_MemcpyPass"];
+  std::printf("\nRatios against one in-memory copy of the 1 MB file (%.1f us):\n", base / 1000);
   for (const auto& [name, ns] : reporter.ns)
     std::printf("  %-28s %9.1f us  %6.1fx\n", name.c_str(), ns / 1000, base > 0 ? ns / base : 0.0);
   unlink(executable().c_str());
