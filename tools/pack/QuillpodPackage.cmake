@@ -1,11 +1,14 @@
 # quillpod_package(OUTPUT <path> [TARGET <name>]
 #                  [CONFIG <key=value>...] [CONFIG_FILE <file>]
-#                  DIRS <dir>... [DEPENDS <target or file>...])
+#                  [DIRS <dir>...] [FOLDERS <dir>...]
+#                  [DEPENDS <target or file>...])
 #
 # Builds the executable OUTPUT from the launcher (build/quillpod, packed
 # without its debug symbols), the boot
 # class (build/quillpodboot.class), the configuration pairs and the files of
-# DIRS, merged at the archive's root. TARGET names the custom target that
+# DIRS, merged at the archive's root, and of FOLDERS, each carried as a
+# folder of its own name (e.g. ${CMAKE_SOURCE_DIR}/XmasGifs gives
+# XmasGifs\frame.gif); a name found twice is an error. TARGET names the custom target that
 # makes it (default: package_<file name of OUTPUT>), built with ALL.
 # DEPENDS lists targets and files that must be built first. A target made by
 # quillpod_javac in the calling directory also reruns the packer whenever it
@@ -13,9 +16,9 @@
 # directory, pass its stamp file too (e.g. ${QUILLPOD_UTIL_STAMP}). Files of
 # DIRS inside the source tree are tracked by themselves.
 function(quillpod_package)
-  cmake_parse_arguments(P "" "OUTPUT;TARGET;CONFIG_FILE" "CONFIG;DIRS;DEPENDS" ${ARGN})
-  if(NOT P_OUTPUT OR NOT P_DIRS)
-    message(FATAL_ERROR "quillpod_package: OUTPUT and DIRS are required")
+  cmake_parse_arguments(P "" "OUTPUT;TARGET;CONFIG_FILE" "CONFIG;DIRS;FOLDERS;DEPENDS" ${ARGN})
+  if(NOT P_OUTPUT OR NOT (P_DIRS OR P_FOLDERS))
+    message(FATAL_ERROR "quillpod_package: OUTPUT and DIRS or FOLDERS are required")
   endif()
   if(P_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "quillpod_package: unknown arguments ${P_UNPARSED_ARGUMENTS}")
@@ -36,8 +39,11 @@ function(quillpod_package)
     list(APPEND args --config-file ${P_CONFIG_FILE})
     list(APPEND file_deps ${P_CONFIG_FILE})
   endif()
-  foreach(dir IN LISTS P_DIRS)
-    list(APPEND args ${dir})
+  list(APPEND args ${P_DIRS})
+  foreach(dir IN LISTS P_FOLDERS)
+    list(APPEND args --folder ${dir})
+  endforeach()
+  foreach(dir IN LISTS P_DIRS P_FOLDERS)
     cmake_path(IS_PREFIX CMAKE_SOURCE_DIR ${dir} NORMALIZE in_source)
     if(in_source AND EXISTS ${dir})
       file(GLOB_RECURSE files CONFIGURE_DEPENDS ${dir}/*)

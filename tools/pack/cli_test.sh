@@ -35,6 +35,11 @@ expect "      5000  XmasGifs\\a.gif"
 expect "         5  com\\t\\Main.class"
 expect "         0  empty"
 
+# A directory carried as a folder of its own name.
+mkdir -p XmasSounds && printf 'au' >XmasSounds/s.au
+"$pack" --launcher launcher --boot boot.class -c main=x -o folder app --folder XmasSounds/ || fail "--folder failed"
+grep -qF "         2  XmasSounds\\s.au" <("$pack" --list folder) || fail "--folder: XmasSounds\\s.au not listed"
+
 # Each error: non-zero exit, a message, no output file and no temporary left.
 check_error() {
   local what=$1

@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
 
   fs::path launcher, boot, output, config_file, listed;
   std::vector<std::string> pairs;
-  std::vector<fs::path> dirs;
+  std::vector<fs::path> dirs, folders;
   int level = 9;
 
   auto* list_opt = app.add_option("--list", listed,
@@ -180,6 +180,10 @@ int main(int argc, char** argv) {
   app.add_option("--level", level, "Compression level, 0 (stored) to 9 (smallest)")
       ->check(CLI::Range(0, 9))
       ->capture_default_str();
+  app.add_option("--folder", folders,
+                 "Carry a directory as a folder of its own name at the archive's root, e.g. "
+                 "--folder media/XmasGifs gives XmasGifs\\frame0.gif; repeatable")
+      ->allow_extra_args(false);
   app.add_option("dirs", dirs,
                  "Directories whose files form the archive; their contents are merged at the archive's "
                  "root, and a name found in two of them is an error");
@@ -189,14 +193,23 @@ int main(int argc, char** argv) {
   try {
     if (*list_opt) {
       if (!launcher.empty() || !boot.empty() || !output.empty() || !config_file.empty() || !pairs.empty() ||
-          !dirs.empty())
+          !dirs.empty() || !folders.empty())
         throw Error("--list takes only the executable to list");
       if (list(listed)) return 0;
       throw Error(listed.string() + " is not a complete packed executable (see the listing above)");
     }
     if (launcher.empty() || boot.empty() || output.empty())
       throw Error("--launcher, --boot and --output are all needed (see --help)");
-    if (dirs.empty()) throw Error("no directory of application files given (see --help)");
+    if (dirs.empty() && folders.empty()) throw Error("no directory of application files given (see --help)");
+    std::vector<SourceDir> sources;
+    for (const auto& d : dirs) sources.push_back({d, ""});
+    for (const auto& f : folders) {
+      std::string name = fs::absolute(f).lexically_normal().filename().string();
+      if (name.empty()) name = fs::absolute(f).lexically_normal().parent_path().filename().string();
+      if (auto problem = name_problem(name); !problem.empty())
+        throw Error("cannot carry " + f.string() + " as a folder: " + problem);
+      sources.push_back({f, name});
+    }
 
     std::vector<ConfigPair> config;
     if (!config_file.empty()) {
@@ -212,7 +225,7 @@ int main(int argc, char** argv) {
 
     Bytes launcher_bytes = read_file(launcher);
     Bytes boot_bytes = read_file(boot);
-    Bytes archive = archive_record_data(archive_body(collect_files(dirs)), level);
+    Bytes archive = archive_record_data(archive_body(collect_files(sources)), level);
     Bytes exe = build_executable(launcher_bytes, boot_bytes, config_text(config), archive);
     TempOutput(output).commit(exe);
   } catch (const Error& e) {

@@ -180,12 +180,19 @@ std::string name_problem(const std::string& name) {
 }
 
 std::vector<SourceFile> collect_files(const std::vector<fs::path>& dirs) {
+  std::vector<SourceDir> sources;
+  for (const auto& dir : dirs) sources.push_back({dir, ""});
+  return collect_files(sources);
+}
+
+std::vector<SourceFile> collect_files(const std::vector<SourceDir>& sources) {
   struct Found {
     SourceFile file;
     const fs::path* dir;
   };
   std::vector<Found> found;
-  for (const auto& dir : dirs) {
+  for (const auto& source : sources) {
+    const fs::path& dir = source.dir;
     std::error_code ec;
     if (!fs::is_directory(dir, ec))
       throw Error("cannot read directory " + dir.string() + ": " +
@@ -202,7 +209,7 @@ std::vector<SourceFile> collect_files(const std::vector<fs::path>& dirs) {
         continue;
       }
       if (!fs::is_regular_file(status)) throw Error(path.string() + " is neither a regular file nor a directory");
-      std::string name;
+      std::string name = source.folder;
       for (const auto& level : fs::relative(path, dir)) {
         std::string part = level.string();
         if (part.find('\\') != std::string::npos)

@@ -75,10 +75,20 @@ struct SourceFile {
 // Returns an empty string if fine, else the reason.
 std::string name_problem(const std::string& name);
 
+// A directory to carry: its files land under folder in the archive ("" for
+// the archive's root).
+struct SourceDir {
+  std::filesystem::path dir;
+  std::string folder;
+};
+
 // Walks the directories and returns every regular file, named relative to
-// its directory with backslashes, sorted bytewise by name. Throws Error on an
-// unreadable directory, a special file, a bad name, or a name found in two
-// directories.
+// its directory (under its folder) with backslashes, sorted bytewise by name.
+// Throws Error on an unreadable directory, a special file, a bad name, or a
+// name found in two directories.
+std::vector<SourceFile> collect_files(const std::vector<SourceDir>& dirs);
+
+// The same, each directory's contents merged at the archive's root.
 std::vector<SourceFile> collect_files(const std::vector<std::filesystem::path>& dirs);
 
 // Appends one archive entry (tag, name length, name, 0, size, content).

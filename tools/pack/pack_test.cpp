@@ -152,6 +152,15 @@ TEST(Collect, MergesDirectoriesSortedBytewise) {
   EXPECT_EQ(files[1].path, a.path() / "Zebra");
 }
 
+TEST(Collect, FoldersKeepTheirName) {
+  TempDir classes, gifs;
+  classes.put("com/A.class", "a");
+  gifs.put("f0.gif", "g");
+  gifs.put("sub/f1.gif", "g");
+  auto files = collect_files(std::vector<SourceDir>{{classes.path(), ""}, {gifs.path(), "XmasGifs"}});
+  EXPECT_EQ(names(files), (std::vector<std::string>{"XmasGifs\\f0.gif", "XmasGifs\\sub\\f1.gif", "com\\A.class"}));
+}
+
 TEST(Collect, RefusesClashesLongNamesAndUnreadableDirectories) {
   TempDir a, b;
   a.put("same/x", "1");
