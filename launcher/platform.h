@@ -52,6 +52,8 @@ class Platform {
   // symbolic link, and writes all of `data`; false on any failure.
   virtual bool write_new_file(const std::string& path, const unsigned char* data, std::size_t size) = 0;
   // The user's temporary directory, ending in the path separator, or nullopt.
+  // A system with a fixed path length refuses here a directory too long for
+  // the workspace's files; the launcher's own code has no such limit.
   virtual std::optional<std::string> temporary_path() = 0;
   // Creates a private directory; false when it fails or already exists.
   virtual bool create_directory(const std::string& path) = 0;
