@@ -19,11 +19,13 @@ std::string vm_message(const char* article, const char* need) {
   return std::string(article) + " Java VM needs to be " + need + " before this program can be run.";
 }
 
-// The boot record is usable only when its header and data lie inside the file.
-bool boot_record_usable(long long offset, std::size_t size, std::uint64_t length) {
+// The boot record is usable only when its header and data lie inside the
+// file; the length is read only once the header is known to be whole.
+bool boot_record_usable(const std::vector<unsigned char>& image, long long offset) {
   if (offset <= 0) return false;
   std::uint64_t data = static_cast<std::uint64_t>(offset) + kRecordHeaderSize;
-  return data < size && data + length <= size;
+  if (data >= image.size()) return false;
+  return data + record_length(image.data(), static_cast<std::size_t>(offset)) <= image.size();
 }
 
 }  // namespace
@@ -91,8 +93,7 @@ int launcher_run(Platform& platform, const std::string& argument_tail) {
   int vm_mask = static_cast<signed char>(target.empty() ? '\0' : target[0]) - 'A';
 
   long long boot_at = find_record(image.data(), image.size(), 'B');
-  if (boot_at < 0 || !boot_record_usable(boot_at, image.size(),
-                                         record_length(image.data(), static_cast<std::size_t>(boot_at)))) {
+  if (!boot_record_usable(image, boot_at)) {
     error = kErrorBootRecord;
     return report();
   }

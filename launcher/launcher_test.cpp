@@ -67,6 +67,15 @@ TEST(LauncherRun, LauncherErrors) {
          p.files[*p.executable] = b;
        },
        10002, {}},
+      {"B header cut after its type letter",
+       [](FakePlatform& p) {
+         Bytes b(64, 0);
+         append_record(b, 'V', testing::config(kGameConfig));
+         append_record(b, 'B', "");
+         b.resize(b.size() - 32 + 17);
+         p.files[*p.executable] = b;
+       },
+       10002, {}},
       {"B at offset 0 is not the launcher's",
        [](FakePlatform& p) {
          Bytes b;
