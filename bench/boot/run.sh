@@ -13,6 +13,9 @@
 # and prints medians and the ratios quillpod/makeself (goal: at most 0.7) and
 # quillpod/java -cp. Then it times the boot stage's own unpacking (uncompress
 # and writing the files) with 1 to 4 writer threads, in a cold and a warm VM.
+# It also times tar extracting the same files and rm -rf removing them, the
+# floor any unpacking pays on this file system. The runs use the file system
+# of TMPDIR (e.g. TMPDIR=/dev/shm bench/boot/run.sh for tmpfs).
 # Needs makeself (Debian package makeself) and a built tree.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -75,9 +78,17 @@ for i in $(seq 1 $((rounds + 2))); do
   echo "$q" >>"$work/q"; echo "$j" >>"$work/j"; echo "$m" >>"$work/m"
 done
 [ -z "$(ls -A "$work/tmp")" ] || echo "warning: runs left files in TMPDIR: $(ls -A "$work/tmp")"
+tar -C "$work/app" -cf "$work/app.tar" .
+: >"$work/x" ; : >"$work/r"
+for i in $(seq 1 7); do
+  x=$(time_ms tar -C "$work/tmp" -xf "$work/app.tar")
+  r=$(time_ms rm -rf "$work/tmp/XmasGifs" "$work/tmp/XmasSounds" "$work/tmp/com" "$work/tmp/BenchMain.class")
+  echo "$x" >>"$work/x"; echo "$r" >>"$work/r"
+done
 Q=$(median <"$work/q"); J=$(median <"$work/j"); M=$(median <"$work/m")
 echo
 echo "Whole process, median ms:  quillpod $Q   java -cp $J   makeself $M"
+echo "Floor on this file system: tar -x of the files $(median <"$work/x") ms, rm -rf $(median <"$work/r") ms"
 awk -v q="$Q" -v j="$J" -v m="$M" 'BEGIN {
   printf "quillpod / makeself  = %.2f   (goal: at most 0.70)\n", q / m
   printf "quillpod / java -cp  = %.2f   (the cost of carrying the files inside one executable)\n", q / j
