@@ -59,6 +59,9 @@ check_error "name clash" --launcher launcher --boot boot.class -o bad app app
 check_error "bad pair" --launcher launcher --boot boot.class -c novalue -o bad app
 check_error "no output" --launcher launcher --boot boot.class app
 check_error "list with extras" --list out -o bad
+cp launcher bad-launcher
+"$pack" --launcher bad-launcher --boot boot.class -o bad-launcher app 2>/dev/null && fail "output over the launcher: accepted"
+cmp -s launcher bad-launcher || fail "output over the launcher: the launcher was changed"
 check_error "list of a plain file" --list launcher
 grep -q "already carries" <(
   "$pack" --launcher out --boot boot.class -o bad app 2>&1) || fail "packed launcher: unclear message"

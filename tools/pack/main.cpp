@@ -223,6 +223,10 @@ int main(int argc, char** argv) {
     for (const auto& p : config) has_main |= p.key == "main";
     if (!has_main) std::cerr << "quillpod-pack: warning: no main key; the executable will not know what to run\n";
 
+    std::error_code ec;
+    for (const auto& input : {launcher, boot})
+      if (fs::equivalent(output, input, ec))
+        throw Error("the output " + output.string() + " would replace its own input " + input.string());
     Bytes launcher_bytes = read_file(launcher);
     Bytes boot_bytes = read_file(boot);
     Bytes archive = archive_record_data(archive_body(collect_files(sources)), level);
