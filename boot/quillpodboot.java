@@ -10,7 +10,6 @@ import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.HashSet;
 import java.util.List;
-import java.util.Locale;
 import java.util.Properties;
 import java.util.Set;
 import java.util.StringTokenizer;
@@ -37,10 +36,14 @@ public class quillpodboot implements Runnable {
     /** The configuration's key=value pairs. */
     Properties m_vars = new Properties();
 
-    // A writer thread's share of the archive (one class file only, so no nested classes).
+    // A list of files to write from the archive, and a writer thread's share
+    // of it (one class file only: no nested classes).
     private byte[] w_body;
-    private final List<String> w_paths = new ArrayList<String>();
-    private final List<Long> w_spans = new ArrayList<Long>();
+    private String[] e_paths;
+    private int[] e_offsets;
+    private int[] e_sizes;
+    private int[] e_keys;
+    private int e_count;
     private boolean w_ok;
 
     /** Runs the boot sequence; ends the VM with the result code on failure. */
@@ -325,8 +328,13 @@ public class quillpodboot implements Runnable {
      * written). A null body is 10033.
      */
     static int parseFiles(String dir, byte[] body) {
-        List<String> paths = new ArrayList<String>();
-        List<Long> spans = new ArrayList<Long>();
+        // This runs once in a cold VM, so it works on the bytes directly and
+        // makes few objects: it costs as much as creating the files.
+        quillpodboot files = new quillpodboot();
+        files.w_body = body;
+        char[] prefix = (dir + File.separatorChar).toCharArray();
+        Set<String> made = new HashSet<String>();
+        String parent = "";
         int result = 0;
         Exception malformed = null;
         try {
@@ -349,18 +357,25 @@ public class quillpodboot implements Runnable {
                 if (n < 0 || body.length - p < 10 + n) {
                     throw new IOException("archive entry at " + p + " has a bad name length or is cut short");
                 }
-                String name = latin1(body, p + 5, n);
                 int s = getNumber(body, p + 6 + n);
                 if (s < 0 || body.length - p - 10 - n < s) {
-                    throw new IOException("archive entry " + name + " runs past the end of the archive");
+                    throw new IOException("archive entry " + latin1(body, p + 5, n)
+                            + " runs past the end of the archive");
                 }
-                String path = localPath(name);
+                String path = localPath(prefix, body, p + 5, n);
                 if (path == null) {
                     result = 10030;
                     break;
                 }
-                paths.add(dir + File.separator + path);
-                spans.add(Long.valueOf((long) (p + 10 + n) << 32 | s));
+                // Each directory is made once, not found missing by a failed open per file.
+                int cut = path.lastIndexOf(File.separatorChar);
+                if (cut >= prefix.length && (parent.length() != cut || !path.startsWith(parent))) {
+                    parent = path.substring(0, cut);
+                    if (made.add(parent)) {
+                        new File(parent).mkdirs();
+                    }
+                }
+                files.addEntry(path, p + 10 + n, s, nameKey(body, p + 5, n));
                 p += 10 + n + s;
             }
         } catch (Exception e) {
@@ -368,7 +383,7 @@ public class quillpodboot implements Runnable {
         }
         // The entries before a bad one are written, as if each were written when read.
         try {
-            if (!writeEntries(body, paths, spans)) {
+            if (!files.writeAll()) {
                 return 10030;
             }
         } catch (Exception e) {
@@ -382,55 +397,87 @@ public class quillpodboot implements Runnable {
     }
 
     /**
-     * The name with the platform's separator between levels, or null for a
-     * name that could reach outside the workspace (absolute, a drive, "..").
+     * The path of the archive name b[off, off + n) under the workspace
+     * (prefix, ending in a separator), with the platform's separator between
+     * levels; null for a name that could reach outside the workspace: empty,
+     * absolute, on a drive, or with a ".." level.
      */
-    static String localPath(String name) {
-        if (name.length() == 0 || name.charAt(0) == '\\' || name.charAt(0) == '/'
-                || (name.length() >= 2 && name.charAt(1) == ':')) {
+    static String localPath(char[] prefix, byte[] b, int off, int n) {
+        if (n == 0 || b[off] == '\\' || b[off] == '/' || (n >= 2 && b[off + 1] == ':')) {
             return null;
         }
-        StringBuilder out = new StringBuilder(name.length());
-        StringTokenizer levels = new StringTokenizer(name, "\\/", true);
-        while (levels.hasMoreTokens()) {
-            String level = levels.nextToken();
-            if (level.equals("\\") || level.equals("/")) {
-                out.append(File.separatorChar);
-            } else if (level.equals("..")) {
-                return null;
-            } else {
-                out.append(level);
+        char[] out = new char[prefix.length + n];
+        System.arraycopy(prefix, 0, out, 0, prefix.length);
+        int level = 0;
+        for (int i = 0; i <= n; i++) {
+            int c = i < n ? b[off + i] & 0xFF : '/';
+            if (c == '\\' || c == '/') {
+                if (i - level == 2 && b[off + level] == '.' && b[off + level + 1] == '.') {
+                    return null;
+                }
+                level = i + 1;
+                c = File.separatorChar;
+            }
+            if (i < n) {
+                out[prefix.length + i] = (char) c;
             }
         }
-        return out.toString();
+        return new String(out);
+    }
+
+    /** A hash of the name that is the same for names of one file in any letter case. */
+    private static int nameKey(byte[] b, int off, int n) {
+        int h = 0;
+        for (int i = 0; i < n; i++) {
+            int c = b[off + i] & 0xFF;
+            if (c >= 'A' && c <= 'Z') {
+                c += 'a' - 'A';
+            } else if (c == '/') {
+                c = '\\';
+            }
+            h = 31 * h + c;
+        }
+        return h & 0x7FFFFFFF;
+    }
+
+    /** Adds one file to this list. */
+    private void addEntry(String path, int offset, int size, int key) {
+        if (e_paths == null) {
+            e_paths = new String[64];
+            e_offsets = new int[64];
+            e_sizes = new int[64];
+            e_keys = new int[64];
+        } else if (e_count == e_paths.length) {
+            e_paths = Arrays.copyOf(e_paths, e_count * 2);
+            e_offsets = Arrays.copyOf(e_offsets, e_count * 2);
+            e_sizes = Arrays.copyOf(e_sizes, e_count * 2);
+            e_keys = Arrays.copyOf(e_keys, e_count * 2);
+        }
+        e_paths[e_count] = path;
+        e_offsets[e_count] = offset;
+        e_sizes[e_count] = size;
+        e_keys[e_count] = key;
+        e_count++;
     }
 
     /**
-     * Writes the files (spans: content offset in the high, size in the low
-     * half): their directories first, each made once, then the files, by a
-     * few threads when there are many, since creating files costs more than
-     * their bytes. Returns false if one cannot be written.
+     * Writes this list's files, by a few threads when there are many;
+     * entries naming one file (in any letter case) go to one writer, in
+     * order, so the last one wins. Returns false if one cannot be written.
      */
-    static boolean writeEntries(byte[] body, List<String> paths, List<Long> spans) throws InterruptedException {
-        Set<String> made = new HashSet<String>();
-        for (String path : paths) {
-            String parent = new File(path).getParent();
-            if (parent != null && made.add(parent)) {
-                new File(parent).mkdirs();
-            }
+    private boolean writeAll() throws InterruptedException {
+        int writers = e_count < PARALLEL_ENTRIES ? 1 : WRITERS;
+        if (writers == 1) {
+            run();
+            return w_ok;
         }
-        int writers = paths.size() < PARALLEL_ENTRIES ? 1 : WRITERS;
         quillpodboot[] work = new quillpodboot[writers];
         for (int w = 0; w < writers; w++) {
             work[w] = new quillpodboot();
-            work[w].w_body = body;
+            work[w].w_body = w_body;
         }
-        // Entries naming one file (in any letter case) go to one writer, in order, so the last one wins.
-        for (int i = 0; i < paths.size(); i++) {
-            String path = paths.get(i);
-            quillpodboot w = work[(path.toLowerCase(Locale.ROOT).hashCode() & 0x7FFFFFFF) % writers];
-            w.w_paths.add(path);
-            w.w_spans.add(spans.get(i));
+        for (int i = 0; i < e_count; i++) {
+            work[e_keys[i] % writers].addEntry(e_paths[i], e_offsets[i], e_sizes[i], e_keys[i]);
         }
         Thread[] threads = new Thread[writers - 1];
         for (int w = 0; w < threads.length; w++) {
@@ -446,12 +493,11 @@ public class quillpodboot implements Runnable {
         return all;
     }
 
-    /** Writes this writer's share of the archive's files. */
+    /** Writes this list's files, one write each. */
     public void run() {
         boolean good = true;
-        for (int i = 0; i < w_paths.size(); i++) {
-            long span = w_spans.get(i).longValue();
-            good &= writeFile(w_paths.get(i), w_body, (int) (span >>> 32), (int) span);
+        for (int i = 0; i < e_count; i++) {
+            good &= writeFile(e_paths[i], w_body, e_offsets[i], e_sizes[i]);
         }
         w_ok = good;
     }
