@@ -129,9 +129,10 @@ class QuillpodbootTest {
                 .add("empty", new byte[0])
                 .add("twice", "first")
                 .add("twice", "second")
+                .add("mixed/slash\\x", "levels")
                 .body();
         assertEquals(0, quillpodboot.parseFiles(ws.toString(), body));
-        assertEquals(List.of("com/t/deep/A.class", "empty", "twice"), filesIn(ws));
+        assertEquals(List.of("com/t/deep/A.class", "empty", "mixed/slash/x", "twice"), filesIn(ws));
         assertEquals("class", content("com/t/deep/A.class"));
         assertEquals(0, Files.size(ws.resolve("empty")));
         assertEquals("second", content("twice"));
@@ -195,5 +196,11 @@ class QuillpodbootTest {
         Files.createDirectories(ws.resolve("taken"));
         byte[] body = new BootFixture.Archive().add("taken", "a directory is in the way").body();
         assertEquals(10030, quillpodboot.parseFiles(ws.toString(), body));
+
+        BootFixture.Archive many = new BootFixture.Archive();  // enough for several writers
+        for (int i = 0; i < 200; i++) {
+            many.add(i == 150 ? "taken" : "many\\f" + i, "x");
+        }
+        assertEquals(10030, quillpodboot.parseFiles(ws.toString(), many.body()));
     }
 }
