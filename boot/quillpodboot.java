@@ -57,7 +57,7 @@ public class quillpodboot implements Runnable {
 
     /** The whole boot sequence; returns 0 once the application's main has returned. */
     int go(String[] args) {
-        // Before reading anything, so a VM too old for this class's own code stops here.
+        // Against the default minimum before anything is read, so an old VM stops early.
         if (!verOK()) {
             return 10333;
         }
