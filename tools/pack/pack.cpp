@@ -210,7 +210,7 @@ std::vector<SourceFile> collect_files(const std::vector<SourceDir>& sources) {
       }
       if (!fs::is_regular_file(status)) throw Error(path.string() + " is neither a regular file nor a directory");
       std::string name = source.folder;
-      for (const auto& level : fs::relative(path, dir)) {
+      for (const auto& level : path.lexically_relative(dir)) {
         std::string part = level.string();
         if (part.find('\\') != std::string::npos)
           throw Error("cannot carry " + path.string() + ": a backslash separates levels in the archive");

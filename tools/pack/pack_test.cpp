@@ -150,6 +150,15 @@ TEST(Collect, MergesDirectoriesSortedBytewise) {
   EXPECT_EQ(names(files),
             (std::vector<std::string>{"XmasGifs\\a.gif", "Zebra", "_last", "com\\x\\A$1.class", "com\\x\\B.class"}));
   EXPECT_EQ(files[1].path, a.path() / "Zebra");
+
+  // A link to a file is carried under its own name, with the target's content.
+  TempDir elsewhere, linked;
+  fs::path target = elsewhere.put("real/target.bin", "t");
+  fs::create_directories(linked.path() / "sub");
+  fs::create_symlink(target, linked.path() / "sub" / "link.bin");
+  auto via_link = collect_files({linked.path()});
+  ASSERT_EQ(names(via_link), std::vector<std::string>{"sub\\link.bin"});
+  EXPECT_EQ(read_file(via_link[0].path), (Bytes{'t'}));
 }
 
 TEST(Collect, FoldersKeepTheirName) {
