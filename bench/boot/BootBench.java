@@ -15,7 +15,7 @@ import java.util.Random;
  *                       executable's archive with that many writer threads, in
  *                       a new directory under DIR: the
  *                       first round (a cold VM, as in a real start) and the
- *                       median of 10 more; prints "writers cold-inflate
+ *                       median of 5 more; prints "writers cold-inflate
  *                       cold-write warm-inflate warm-write tmpdir" (ms)
  */
 public class BootBench {
@@ -52,7 +52,7 @@ public class BootBench {
         byte[] z = quillpodboot.getSection(file, 'Z');
         int size = quillpodboot.getNumber(z, 0);
         File base = Files.createTempDirectory(under.toPath(), "bootbench").toFile();
-        int rounds = 10;
+        int rounds = 5;
         long[] inflate = new long[rounds + 1];
         long[] write = new long[rounds + 1];
         for (int r = 0; r <= rounds; r++) {
