@@ -53,7 +53,8 @@ TEST_P(FailureBox, Answer) {
   const std::string bin = root / "bin";
   fs::create_directory(bin);
   // Records its address, then holds on until released: the launcher must not wait for it.
-  write_script(bin + "/xdg-open", "printf '%s' \"$1\" > '" + root / "opened" + "'\n"
+  write_script(bin + "/xdg-open", "printf '%s' \"$1\" > '" + root / "opening" + "'\n"
+               "/bin/mv '" + root / "opening" + "' '" + root / "opened" + "'\n"
                "while [ ! -e '" + root / "release" + "' ]; do /bin/sleep 0.05; done\n");
 
   const std::string caption = std::string("quillpod.dialog.") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -70,10 +71,16 @@ TEST_P(FailureBox, Answer) {
   pid_t launcher = spawn({game, {}, env, root.path()});
 
   std::string window;
-  ASSERT_TRUE(eventually([&] {
+  const bool shown = eventually([&] {
     window = capture("xdotool search --onlyvisible --name '^" + caption + "$' 2>/dev/null");
     return !window.empty();
-  }));
+  }, std::chrono::milliseconds(100));
+  if (!shown) {
+    kill(launcher, SIGKILL);
+    Finished f = finish(launcher, root.path());
+    FAIL() << "no box appeared; launcher exit " << f.exit_code << " signal " << f.signal << ", stderr: " << f.err
+           << "\nwindows: " << capture("xdotool search --name quillpod 2>&1");
+  }
   window = window.substr(0, window.find('\n'));
   std::string geometry = capture("xdotool getwindowgeometry " + window);
   int width = 0, height = 0;

@@ -265,13 +265,25 @@ std::vector<std::string> split_lines(const std::string& text) {
   }
 }
 
+// A busy server may refuse a new connection for a moment (its accept queue
+// full), and Xlib's last error then names only the last transport it tried;
+// so every failure is tried again, for under a second in all.
+Display* open_display() {
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    if (Display* d = x.XOpenDisplay(nullptr)) return d;
+    struct timeval pause = {0, 100 * 1000};
+    select(0, nullptr, nullptr, nullptr, &pause);
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 BoxAnswer x11_ask_yes_no(const std::string& caption, const std::string& text, const volatile sig_atomic_t* stop) {
   static bool loaded = x.load();
   if (!loaded) return BoxAnswer::unavailable;
   Box box;
-  box.display = x.XOpenDisplay(nullptr);
+  box.display = open_display();
   if (!box.display) return BoxAnswer::unavailable;
   auto previous_error = x.XSetErrorHandler(ignore_x_error);
   auto previous_io_error = x.XSetIOErrorHandler(on_connection_lost);
@@ -284,6 +296,8 @@ BoxAnswer x11_ask_yes_no(const std::string& caption, const std::string& text, co
   create_window(box, caption);
 
   int answer = run_box(box, stop);
+  // The jump target is gone once the loop returns.
+  x.XSetIOErrorHandler(previous_io_error);
 
   if (box.display) {
     if (!box.window_gone) x.XDestroyWindow(box.display, box.window);
@@ -294,7 +308,6 @@ BoxAnswer x11_ask_yes_no(const std::string& caption, const std::string& text, co
       x.XFreeFontInfo(nullptr, box.font, 1);
     x.XCloseDisplay(box.display);
   }
-  x.XSetIOErrorHandler(previous_io_error);
   x.XSetErrorHandler(previous_error);
   return answer == 0 ? BoxAnswer::yes : BoxAnswer::no;
 }

@@ -77,11 +77,12 @@ inline Finished run(const Spawn& s) { return finish(spawn(s), s.capture_dir); }
 // Waits for something another process does; a generous bound only keeps a
 // broken run from hanging the suite, it measures nothing.
 template <typename Pred>
-bool eventually(Pred pred, std::chrono::seconds limit = std::chrono::seconds(30)) {
+bool eventually(Pred pred, std::chrono::milliseconds interval = std::chrono::milliseconds(20),
+                std::chrono::seconds limit = std::chrono::seconds(30)) {
   auto end = std::chrono::steady_clock::now() + limit;
   while (std::chrono::steady_clock::now() < end) {
     if (pred()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(interval);
   }
   return pred();
 }
