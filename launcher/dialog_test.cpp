@@ -55,7 +55,9 @@ TEST_P(FailureBox, Answer) {
   // Records its address, then holds on until released: the launcher must not wait for it.
   write_script(bin + "/xdg-open", "printf '%s' \"$1\" > '" + root / "opening" + "'\n"
                "/bin/mv '" + root / "opening" + "' '" + root / "opened" + "'\n"
-               "while [ ! -e '" + root / "release" + "' ]; do /bin/sleep 0.05; done\n");
+               // Bounded, and gone with the test's folder, so a failed test leaves no poller behind.
+               "i=0; while [ ! -e '" + root / "release" + "' ] && [ -d '" + root.path() + "' ] && [ $i -lt 200 ]; do\n"
+               "  /bin/sleep 0.05; i=$((i+1)); done\n");
 
   const std::string caption = std::string("quillpod.dialog.") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
   std::ifstream in(QUILLPOD_BIN, std::ios::binary);
