@@ -1,4 +1,3 @@
-# TEAM: before changing anything in this tree, read /work/team-rules.md in full and follow it.
 # Shared build helpers: warnings, sanitizer twins of the C++ tests, Java
 # compilation for old VMs, and JUnit 5 tests run by CTest.
 

@@ -1,4 +1,3 @@
-# TEAM: before changing anything in this tree, read /work/team-rules.md in full and follow it.
 # Sourced by ./play and ./test: installs the Debian packages the build and the
 # tests need (as root), or says which apt-get line to run, then configures and
 # builds everything into build/.
