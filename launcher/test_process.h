@@ -78,7 +78,7 @@ inline Finished run(const Spawn& s) { return finish(spawn(s), s.capture_dir); }
 // broken run from hanging the suite, it measures nothing.
 template <typename Pred>
 bool eventually(Pred pred, std::chrono::milliseconds interval = std::chrono::milliseconds(20),
-                std::chrono::seconds limit = std::chrono::seconds(30)) {
+                std::chrono::seconds limit = std::chrono::seconds(60)) {
   auto end = std::chrono::steady_clock::now() + limit;
   while (std::chrono::steady_clock::now() < end) {
     if (pred()) return true;
