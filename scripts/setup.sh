@@ -15,7 +15,8 @@ quillpod_missing_packages() {
   for p in "${QUILLPOD_PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
-  printf '%s\n' "${missing[@]}"
+  # Nothing at all when every package is there, so callers see an empty list.
+  [ "${#missing[@]}" -eq 0 ] || printf '%s\n' "${missing[@]}"
 }
 
 quillpod_setup() {
