@@ -88,3 +88,15 @@ function(quillpod_junit)
   set_tests_properties(${T_NAME} PROPERTIES LABELS "java;${T_LABELS}" TIMEOUT ${T_TIMEOUT}
     ENVIRONMENT "${T_ENV}")
 endfunction()
+
+# quillpod_add_subfolders(): adds every subfolder of the current folder that
+# has a CMakeLists.txt, in name order; each is one self-contained piece. A
+# macro, so the pieces see the caller's scope as add_subdirectory alone would.
+macro(quillpod_add_subfolders)
+  file(GLOB _quillpod_children CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*/CMakeLists.txt)
+  list(SORT _quillpod_children)
+  foreach(_quillpod_child ${_quillpod_children})
+    get_filename_component(_quillpod_dir ${_quillpod_child} DIRECTORY)
+    add_subdirectory(${_quillpod_dir})
+  endforeach()
+endmacro()
