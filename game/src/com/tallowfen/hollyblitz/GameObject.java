@@ -108,6 +108,13 @@ class GameObject {
         target.yVel = shell.yVel * 2.0;
     }
 
+    /**
+     * The reaction to a shell's hit; `target` is this object itself. Objects
+     * that can be shot have their own; the rest ignore a hit.
+     */
+    void doBlasted(Shell shell, GameObject target) {
+    }
+
     /** Whether a point lies strictly inside the collision box; its edges are outside. */
     boolean collisionBoxContains(double px, double py) {
         return xPos - width < px && px < xPos + width && yPos - height < py && py < yPos + height;

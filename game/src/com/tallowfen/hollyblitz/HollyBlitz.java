@@ -144,9 +144,19 @@ public class HollyBlitz extends Frame implements Runnable {
     public static final int ELFCHEER2 = 31;
     public static final int PRESENTEXPLODE = 32;
 
-    /** The high-score service; the card's server is long gone, so this name resolves nowhere. */
-    public static final String scoreServer = "scores.tallowfen.example";
-    public static final int scorePort = 42673;
+    /*
+     * Where the game reaches the outside world: the high-score server, and
+     * the pages its link buttons open (the high-score table, the maker's home
+     * page, the maker's web games, the partner's game). The build may set
+     * each of them; they stay assignable so a test can point the game at a
+     * server or page of its own.
+     */
+    static String scoreServer = GameAddresses.SCORE_SERVER;
+    static int scorePort = GameAddresses.SCORE_PORT;
+    static String highscorePage = GameAddresses.HIGHSCORE_PAGE;
+    static String homePage = GameAddresses.HOME_PAGE;
+    static String webGamesPage = GameAddresses.WEBGAMES_PAGE;
+    static String partnerPage = GameAddresses.PARTNER_PAGE;
 
     static final String TITLE = "Tallowfen: Tinsel Barrage!";
     static final int IMAGE_SLOTS = 64;
@@ -180,6 +190,8 @@ public class HollyBlitz extends Frame implements Runnable {
     ImageObject[] gameImages = new ImageObject[IMAGE_SLOTS];
     ApplicationAudioClip[] gameSounds = new ApplicationAudioClip[SOUND_SLOTS];
     ImageManager imageManager;
+    AAAGun gun;
+    GunBase base;
     GameObject background;
     GameObject midground;
     GameObject frontSplash;
@@ -478,7 +490,12 @@ public class HollyBlitz extends Frame implements Runnable {
         drawAll(banners);
         drawSleighs(true);
         midground.drawObject();
-        // The gun's base and the gun stand here, in front of the landscape.
+        if (base != null) {
+            base.drawObject();
+        }
+        if (gun != null) {
+            gun.drawObject();
+        }
         drawAll(reins);
         drawAll(reindeers);
         drawSleighs(false);
@@ -530,9 +547,13 @@ public class HollyBlitz extends Frame implements Runnable {
 
     /** One logic step: the world moves only while a game is played or its end is shown. */
     void doMain() {
+        doControls();
         if (gameState == PLAYING) {
             doAllMovement();
             doAllCollision();
+            if (gun != null) {
+                gun.gunTimer();
+            }
         }
         // Read again: a game that ended during this step moves once more.
         if (gameState == POSTGAME || gameState == SUBMITSCORE) {
@@ -563,11 +584,34 @@ public class HollyBlitz extends Frame implements Runnable {
 
     /** Lets every shell test for hits; shells are the only objects that do. */
     void doAllCollision() {
+        for (int i = 0; i < shells.size(); i++) {
+            GameObject o = shells.get(i);
+            if (o instanceof Shell) {
+                Shell shell = (Shell) o;
+                shell.doCollision(shell);
+            }
+        }
+    }
+
+    /** The held keys act on the gun only while a game is played. */
+    void doControls() {
+        if (gameState == PLAYING) {
+            gunControls();
+        }
+    }
+
+    /** Turns the turret and fires from the held keys, once per logic step. */
+    void gunControls() {
+        if (gun != null) {
+            gun.turret(arrowLeft, arrowRight, spaceBar);
+        }
     }
 
     /** Starts a game on the world as it is; restartGame empties it first. */
     void startGame() {
         synchronized (worldLock) {
+            gun = new AAAGun(this);
+            base = new GunBase(this);
             gameState = PLAYING;
         }
     }
@@ -575,6 +619,8 @@ public class HollyBlitz extends Frame implements Runnable {
     /** Empties the world (banners fly on) and starts a new game. */
     void restartGame() {
         synchronized (worldLock) {
+            gun = null;
+            base = null;
             barracks.clear();
             elves.clear();
             parachutes.clear();

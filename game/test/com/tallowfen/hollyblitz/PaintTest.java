@@ -69,14 +69,14 @@ class PaintTest {
     @Test
     void theLandscapeHidesCrashingSleighsButNotTheConvoys() {
         game.startGame();
-        Listed wreck = put(game.sleighs, HollyBlitz.SLEIGHCRASHINGLR, 300, 350);
+        Listed wreck = put(game.sleighs, HollyBlitz.SLEIGHCRASHINGLR, 150, 350);
         wreck.drawInBackground = true;
-        Listed rein = put(game.reins, HollyBlitz.REIN, 300, 350);
+        Listed rein = put(game.reins, HollyBlitz.REIN, 150, 350);
         game.paintBackBuffer();
-        assertEquals(HollyBlitz.REIN, pictureAt(300, 372));
+        assertEquals(HollyBlitz.REIN, pictureAt(150, 372));
         rein.discard();
         game.paintBackBuffer();
-        assertEquals(HollyBlitz.MIDGROUND, pictureAt(300, 372));
+        assertEquals(HollyBlitz.MIDGROUND, pictureAt(150, 372));
         assertEquals(2, wreck.anim);
     }
 

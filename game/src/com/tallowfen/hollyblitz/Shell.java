@@ -1,0 +1,72 @@
+package com.tallowfen.hollyblitz;
+
+import java.util.Vector;
+
+/**
+ * A shell from the gun: it flies straight until it leaves the sky or hits
+ * the first target it finds, where it bursts and stays until its blast has
+ * played once.
+ */
+class Shell extends GameObject {
+
+    Shell(HollyBlitz game, AAAGun gun) {
+        super(game);
+        game.shells.add(this);
+        gameType = HollyBlitz.SHELL;
+        imageRef = HollyBlitz.SHELL;
+        xPos = gun.xPos;
+        yPos = gun.yPos;
+        xVel = 0;
+        yVel = 0;
+        collidesWithShell = false;
+        drawInBackground = false;
+        setCollisionRect();
+    }
+
+    /**
+     * The hit test of one step: sleighs first, then reindeer, elves,
+     * parachutes and presents, each list from its start. The first target
+     * found takes the blast; true when there was one.
+     */
+    boolean doCollision(Shell shell) {
+        return hitFirstIn(shell, game.sleighs)
+            || hitFirstIn(shell, game.reindeers)
+            || hitFirstIn(shell, game.elves)
+            || hitFirstIn(shell, game.parachutes)
+            || hitFirstIn(shell, game.presents);
+    }
+
+    private boolean hitFirstIn(Shell shell, Vector<GameObject> targets) {
+        for (int i = 0; i < targets.size(); i++) {
+            GameObject target = targets.get(i);
+            if (target.collidesWithShell && checkShellCollision(target)) {
+                target.doBlasted(shell, target);
+                doExplode(shell);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    /** Whether this shell, still in flight, lies strictly inside the target's collision box. */
+    boolean checkShellCollision(GameObject target) {
+        return gameType == HollyBlitz.SHELL && target.collisionBoxContains(xPos, yPos);
+    }
+
+    /** The shell bursts where it is: one of the two blasts, played once, then it is gone. */
+    void doExplode(Shell shell) {
+        shell.gameType = HollyBlitz.SHELLBLASTA;
+        int blast = (int) (game.r.nextDouble() * 2.0);
+        shell.imageRef = blast == 0 ? HollyBlitz.SHELLBLASTA : HollyBlitz.SHELLBLASTB;
+        shell.xVel = 0;
+        shell.yVel = 0;
+        shell.anim = 0;
+        shell.cycleOnce = true;
+        shell.nextImageRef = HollyBlitz.NULLOBJECT;
+    }
+
+    @Override
+    void discard() {
+        game.shells.remove(this);
+    }
+}
