@@ -45,71 +45,107 @@ public class quillpodboot implements Runnable {
     private int[] e_keys;
     private int e_count;
     private boolean w_ok;
+    // The first file this writer could not write, and why.
+    private String w_failedPath;
+    private IOException w_failure;
+
+    /** Why the last unpacking failed, for the reason line. */
+    static String s_reason = "";
 
     /** Runs the boot sequence; ends the VM with the result code on failure. */
     public static void main(String[] args) {
-        int result = new quillpodboot().go(args);
+        quillpodboot boot = new quillpodboot();
+        String dir = System.getProperty("quillpod.dir");
+        int result = boot.go(args);
         if (result != 0) {
-            writeResult(System.getProperty("quillpod.dir"), result);
+            // One line that says why, on the stream the launcher collects.
+            System.out.println("quillpodboot: error " + result + ": " + boot.m_reason);
+            System.out.flush();
+            writeResult(dir, result);
             System.exit(result);
         }
+        if (dir != null) {
+            new File(dir, RESULT).delete();
+        }
+    }
+
+    /** Why go failed, for the one line main prints. */
+    String m_reason = "";
+
+    /** Sets the reason go gives for its result code, and returns that code. */
+    private int fail(int result, String reason) {
+        m_reason = reason;
+        return result;
     }
 
     /** The whole boot sequence; returns 0 once the application's main has returned. */
     int go(String[] args) {
         // Against the default minimum before anything is read, so an old VM stops early.
         if (!verOK()) {
-            return 10333;
+            return fail(10333, versionReason());
         }
         String dir = System.getProperty("quillpod.dir");
         if (args.length == 0 || dir == null) {
-            return 10010;
+            return fail(10010, args.length == 0 ? "no executable named on the command line"
+                    : "the workspace is not given (property quillpod.dir)");
         }
-        byte[] exe = readFile(args[0]);
-        if (exe == null) {
-            return 10011;
+        // The result file's space is taken now, while the disk has room, so
+        // a result still reaches the launcher when unpacking fills the disk.
+        reserveResult(dir);
+        byte[][] records;
+        try {
+            records = readSections(args[0], "VZ");
+        } catch (IOException e) {
+            return fail(10011, "cannot read the executable " + args[0] + ": " + osReason(e));
+        } catch (OutOfMemoryError e) {
+            return fail(10011, "cannot read the executable " + args[0] + ": a record is too large");
         }
-        // One scan finds both records; it stops before the archive's own data.
-        int[] found = findSections(exe, "VZ");
-        if (found[0] >= 0) {
-            parseVars(sectionData(exe, found[0]));
+        if (records[0] != null) {
+            parseVars(records[0]);
         }
         if (!verOK()) {
-            return 10333;
+            return fail(10333, versionReason());
         }
         // The launcher has no console of ours to show; it collects one stream.
         System.setErr(System.out);
 
-        int z = found[1];
-        int zLength = z < 0 ? 0 : getNumber(exe, z + 16);
-        if (z < 0 || zLength <= 4) {
-            return 10012;
+        byte[] z = records[1];
+        records = null;
+        if (z == null || z.length <= 4) {
+            return fail(10012, z == null ? "the executable " + args[0] + " carries no archive record"
+                    : "the archive record of the executable " + args[0] + " is too short");
         }
-        int size = getNumber(exe, z + 20);
-        byte[] body = uncompress(exe, z + 24, zLength - 4, size);
-        exe = null;
+        byte[] body = uncompress(z, 4, z.length - 4, getNumber(z, 0));
+        z = null;
         int unpacked = parseFiles(dir, body);
         if (unpacked > 0) {
-            return unpacked;
+            return fail(unpacked, s_reason);
         }
         body = null;
 
         String mainName = m_vars.getProperty("main");
         if (mainName == null) {
-            return 10020;
+            return fail(10020, "the configuration names no main class");
         }
         Class<?> mainClass;
         try {
             mainClass = Class.forName(mainName);
         } catch (Exception e) {
-            return 10024;
+            return fail(10024, "cannot load the main class " + printable(mainName) + ": " + e);
+        } catch (LinkageError e) {
+            // A damaged class file or a class it needs that is missing.
+            return fail(10024, "cannot load the main class " + printable(mainName) + ": " + e);
         }
         String[] appArgs = new String[args.length - 1];
         System.arraycopy(args, 1, appArgs, 0, appArgs.length);
 
-        String marker = dir + File.separator + MARKER;
-        if (!writeFile(marker, new byte[MARKER_SIZE])) {
-            return 10013;
+        File marker = new File(dir, MARKER);
+        IOException markerFailure = write(marker.getPath(), new byte[MARKER_SIZE], 0, MARKER_SIZE);
+        if (markerFailure != null) {
+            // A marker cut short would still tell the launcher that the application ran.
+            marker.delete();
+            return fail(noSpace(markerFailure, dir) ? 10034 : 10013,
+                    "cannot write the marker file " + marker + ": " + osReason(markerFailure));
         }
         try {
             Method main = mainClass.getMethod("main", String[].class);
@@ -117,17 +153,27 @@ public class quillpodboot implements Runnable {
             return 0;
         } catch (InvocationTargetException e) {
             e.getTargetException().printStackTrace();
-            new File(marker).delete();
-            return 10021;
+            marker.delete();
+            return fail(10021, "the main method of " + mainName + " failed: " + e.getTargetException());
         } catch (NoSuchMethodException e) {
             e.printStackTrace();
-            new File(marker).delete();
-            return 10022;
+            marker.delete();
+            return fail(10022, "the class " + mainName + " has no public main(String[])");
         } catch (Exception e) {
             e.printStackTrace();
-            new File(marker).delete();
-            return 10023;
+            marker.delete();
+            return fail(10023, "cannot call the main method of " + mainName + ": " + e);
+        } catch (LinkageError e) {
+            // A class named by one of the main class's methods is missing.
+            marker.delete();
+            return fail(10024, "cannot load the main class " + mainName + ": " + e);
         }
+    }
+
+    /** The reason given for 10333. */
+    private String versionReason() {
+        return "this VM's version " + System.getProperty("java.version") + " is below the minimum "
+                + m_vars.getProperty("minver", "1.1");
     }
 
     /** Stores the configuration text's pairs; later pairs replace earlier ones. */
@@ -231,25 +277,87 @@ public class quillpodboot implements Runnable {
 
     /**
      * For each type letter, the header offset of the first record of that
-     * type whose data lies wholly inside the file, or -1. Stops as soon as
-     * every type is found, since this scan runs before the VM has compiled it.
+     * type whose data lies wholly inside the file, or -1.
      */
     static int[] findSections(byte[] file, String types) {
-        int[] found = new int[types.length()];
+        long[] found = new long[types.length()];
         Arrays.fill(found, -1);
-        int missing = found.length;
-        int end = file.length - 16;
-        for (int p = 0; p < end && missing > 0; p += 16) {
-            if (file[p] != 74 || !isSection(file, p) || p + 20 > file.length) {
+        scan(file, file.length, 0, file.length, file.length, types, found, found.length);
+        int[] at = new int[found.length];
+        for (int t = 0; t < at.length; t++) {
+            at[t] = (int) found[t];
+        }
+        return at;
+    }
+
+    /** How much of the executable one read of the record scan takes. */
+    static final int SCAN_CHUNK = 256 * 1024;
+
+    /**
+     * The data of the first record of each type letter whose data lies
+     * wholly inside the file (null where there is none). The file is read
+     * only up to the last header needed, and then only the data the records
+     * declare: whatever follows them is never read.
+     */
+    static byte[][] readSections(String path, String types) throws IOException {
+        long[] found = new long[types.length()];
+        Arrays.fill(found, -1);
+        byte[][] data = new byte[types.length()][];
+        RandomAccessFile file = new RandomAccessFile(path, "r");
+        try {
+            long length = file.length();
+            // A header read at the end of a chunk needs the next 20 bytes too.
+            byte[] window = new byte[(int) Math.min(SCAN_CHUNK + 32, Math.max(length, 0))];
+            int missing = found.length;
+            for (long base = 0; base < length - 16 && missing > 0; base += SCAN_CHUNK) {
+                int n = (int) Math.min(window.length, length - base);
+                file.seek(base);
+                file.readFully(window, 0, n);
+                missing = scan(window, n, base, length, base + SCAN_CHUNK, types, found, missing);
+            }
+            window = null;
+            for (int t = 0; t < found.length; t++) {
+                if (found[t] < 0) {
+                    continue;
+                }
+                byte[] header = new byte[20];
+                file.seek(found[t]);
+                file.readFully(header);
+                long size = getNumber(header, 16) & 0xFFFFFFFFL;
+                if (size > Integer.MAX_VALUE - 8) {
+                    throw new IOException("its record " + types.charAt(t) + " of " + size + " bytes is too large");
+                }
+                data[t] = new byte[(int) size];
+                file.readFully(data[t]);
+            }
+        } finally {
+            file.close();
+        }
+        return data;
+    }
+
+    /**
+     * Looks for record headers at the grid positions from base up to limit
+     * in window[0, n), which holds the file's bytes from offset base on (a
+     * multiple of 16); records the header offset of the first fitting
+     * record of each still missing type letter. Returns how many are still
+     * missing; stops at 0, since this scan runs before the VM has compiled it.
+     */
+    private static int scan(byte[] window, int n, long base, long length, long limit, String types, long[] found,
+                            int missing) {
+        long end = Math.min(limit, length - 16);
+        for (long p = base; p < end && missing > 0; p += 16) {
+            int i = (int) (p - base);
+            if (window[i] != 74 || i + 20 > n || !isSection(window, i)) {
                 continue;
             }
-            int t = types.indexOf((char) (file[p + 15] & 0xFF));
-            if (t >= 0 && found[t] < 0 && p + 20 + (getNumber(file, p + 16) & 0xFFFFFFFFL) <= file.length) {
+            int t = types.indexOf((char) (window[i + 15] & 0xFF));
+            if (t >= 0 && found[t] < 0 && p + 20 + (getNumber(window, i + 16) & 0xFFFFFFFFL) <= length) {
                 found[t] = p;
                 missing--;
             }
         }
-        return found;
+        return missing;
     }
 
     /** A copy of the data of the record whose header is at the offset. */
@@ -325,7 +433,7 @@ public class quillpodboot implements Runnable {
     /**
      * Writes each archive entry as a file under dir; returns 0, or the
      * result code of the first entry that fails (the entries before it are
-     * written). A null body is 10033.
+     * written): 10034 when the disk is full. A null body is 10033.
      */
     static int parseFiles(String dir, byte[] body) {
         // This runs once in a cold VM, so it works on the bytes directly and
@@ -337,6 +445,7 @@ public class quillpodboot implements Runnable {
         String parent = "";
         int result = 0;
         Exception malformed = null;
+        s_reason = "";
         try {
             if (body == null) {
                 throw new IOException("no archive: its data does not decompress to the announced size");
@@ -348,6 +457,7 @@ public class quillpodboot implements Runnable {
                 }
                 if (getNumber(body, p) != ENTRY_TAG) {
                     result = 10031;
+                    s_reason = "the archive entry at " + p + " does not begin with the entry tag";
                     break;
                 }
                 if (body.length - p < 5) {
@@ -359,12 +469,14 @@ public class quillpodboot implements Runnable {
                 }
                 int s = getNumber(body, p + 6 + n);
                 if (s < 0 || body.length - p - 10 - n < s) {
-                    throw new IOException("archive entry " + latin1(body, p + 5, n)
+                    throw new IOException("archive entry " + printable(latin1(body, p + 5, n))
                             + " runs past the end of the archive");
                 }
                 String path = localPath(prefix, body, p + 5, n);
                 if (path == null) {
                     result = 10030;
+                    s_reason = "the archive entry " + printable(latin1(body, p + 5, n))
+                            + " is refused: it names a place outside the workspace or a file of the boot stage";
                     break;
                 }
                 // Each directory is made once, not found missing by a failed open per file.
@@ -383,14 +495,18 @@ public class quillpodboot implements Runnable {
         }
         // The entries before a bad one are written, as if each were written when read.
         try {
-            if (!files.writeAll()) {
-                return 10030;
+            quillpodboot failed = files.writeAll();
+            if (failed != null) {
+                s_reason = "cannot write the archive entry to " + failed.w_failedPath + ": "
+                        + osReason(failed.w_failure);
+                return noSpace(failed.w_failure, dir) ? 10034 : 10030;
             }
         } catch (Exception e) {
             malformed = e;
         }
         if (malformed != null) {
             malformed.printStackTrace();
+            s_reason = "the archive is damaged: " + malformed.getMessage();
             return 10033;
         }
         return result;
@@ -399,8 +515,9 @@ public class quillpodboot implements Runnable {
     /**
      * The path of the archive name b[off, off + n) under the workspace
      * (prefix, ending in a separator), with the platform's separator between
-     * levels; null for a name that could reach outside the workspace: empty,
-     * absolute, on a drive, or with a ".." level.
+     * levels; null for a name that could reach outside the workspace (empty,
+     * absolute, on a drive, or with a ".." level) or that would take the
+     * place of the boot class, the marker or the result file.
      */
     static String localPath(char[] prefix, byte[] b, int off, int n) {
         if (n == 0 || b[off] == '\\' || b[off] == '/' || (n >= 2 && b[off + 1] == ':')) {
@@ -409,11 +526,20 @@ public class quillpodboot implements Runnable {
         char[] out = new char[prefix.length + n];
         System.arraycopy(prefix, 0, out, 0, prefix.length);
         int level = 0;
+        boolean top = true;
         for (int i = 0; i <= n; i++) {
             int c = i < n ? b[off + i] & 0xFF : '/';
             if (c == '\\' || c == '/') {
-                if (i - level == 2 && b[off + level] == '.' && b[off + level + 1] == '.') {
+                int length = i - level;
+                if (length == 2 && b[off + level] == '.' && b[off + level + 1] == '.') {
                     return null;
+                }
+                // Empty and "." levels stay at the top, so they cannot hide a reserved name.
+                if (top && !(length == 0 || (length == 1 && b[off + level] == '.'))) {
+                    if (isReserved(b, off + level, length)) {
+                        return null;
+                    }
+                    top = false;
                 }
                 level = i + 1;
                 c = File.separatorChar;
@@ -423,6 +549,19 @@ public class quillpodboot implements Runnable {
             }
         }
         return new String(out);
+    }
+
+    /** The workspace's own files, which no archive entry may replace. */
+    private static final String[] RESERVED = {MARKER, RESULT, "quillpodboot.class"};
+
+    /** Whether b[off, off + n) is one of the reserved names, in any letter case. */
+    private static boolean isReserved(byte[] b, int off, int n) {
+        for (String name : RESERVED) {
+            if (name.length() == n && name.equalsIgnoreCase(latin1(b, off, n))) {
+                return true;
+            }
+        }
+        return false;
     }
 
     /** A hash of the name that is the same for names of one file in any letter case. */
@@ -463,13 +602,14 @@ public class quillpodboot implements Runnable {
     /**
      * Writes this list's files, by a few threads when there are many;
      * entries naming one file (in any letter case) go to one writer, in
-     * order, so the last one wins. Returns false if one cannot be written.
+     * order, so the last one wins. Returns null, or a writer that could not
+     * write one of its files.
      */
-    private boolean writeAll() throws InterruptedException {
+    private quillpodboot writeAll() throws InterruptedException {
         int writers = e_count < PARALLEL_ENTRIES ? 1 : WRITERS;
         if (writers == 1) {
             run();
-            return w_ok;
+            return w_ok ? null : this;
         }
         quillpodboot[] work = new quillpodboot[writers];
         for (int w = 0; w < writers; w++) {
@@ -485,30 +625,50 @@ public class quillpodboot implements Runnable {
             threads[w].start();
         }
         work[writers - 1].run();
-        boolean all = work[writers - 1].w_ok;
+        quillpodboot failed = work[writers - 1].w_ok ? null : work[writers - 1];
         for (int w = 0; w < threads.length; w++) {
             threads[w].join();
-            all &= work[w].w_ok;
+            if (!work[w].w_ok && failed == null) {
+                failed = work[w];
+            }
         }
-        return all;
+        return failed;
     }
 
-    /** Writes this list's files, one write each. */
+    /** Writes this list's files, one write each; keeps the first failure. */
     public void run() {
         boolean good = true;
         for (int i = 0; i < e_count; i++) {
-            good &= writeFile(e_paths[i], w_body, e_offsets[i], e_sizes[i]);
+            IOException failure;
+            try {
+                failure = write(e_paths[i], w_body, e_offsets[i], e_sizes[i]);
+            } catch (RuntimeException e) {
+                failure = new IOException(e.toString());
+            }
+            if (failure != null && good) {
+                good = false;
+                w_failedPath = e_paths[i];
+                w_failure = failure;
+            }
         }
         w_ok = good;
     }
 
     /** Writes the bytes to the file, making missing parent directories; false on failure. */
     static boolean writeFile(String path, byte[] data) {
-        return writeFile(path, data, 0, data.length);
+        return write(path, data, 0, data.length) == null;
     }
 
     /** Writes data[offset, offset + length) to the file in one write; false on failure. */
     static boolean writeFile(String path, byte[] data, int offset, int length) {
+        return write(path, data, offset, length) == null;
+    }
+
+    /**
+     * Writes data[offset, offset + length) to the file in one write, making
+     * missing parent directories; null, or why it could not.
+     */
+    static IOException write(String path, byte[] data, int offset, int length) {
         FileOutputStream out;
         try {
             out = new FileOutputStream(path);
@@ -517,7 +677,7 @@ public class quillpodboot implements Runnable {
             try {
                 out = new FileOutputStream(path);
             } catch (IOException again) {
-                return false;
+                return again;
             }
         }
         try {
@@ -526,22 +686,95 @@ public class quillpodboot implements Runnable {
             } finally {
                 out.close();
             }
-            return true;
+            return null;
         } catch (IOException e) {
-            return false;
+            return e;
         }
     }
 
     /**
+     * Whether a write failed because the workspace's disk is full (no room
+     * or no inodes left, or the user's quota used up).
+     */
+    static boolean noSpace(IOException e, String dir) {
+        String message = String.valueOf(e.getMessage());
+        if (message.contains("No space left") || message.contains("quota")) {
+            return true;
+        }
+        try {
+            return new File(dir).getUsableSpace() == 0 && new File(dir).getTotalSpace() > 0;
+        } catch (SecurityException denied) {
+            return false;
+        }
+    }
+
+    /** The operating system's reason in an exception's message, without the path the VM puts before it. */
+    static String osReason(IOException e) {
+        String message = e.getMessage();
+        if (message == null) {
+            return e.getClass().getName();
+        }
+        int open = message.lastIndexOf(" (");
+        if (open >= 0 && message.endsWith(")")) {
+            return message.substring(open + 2, message.length() - 1);
+        }
+        return message;
+    }
+
+    /** The text with control characters written as escapes, for a one-line message. */
+    static String printable(String text) {
+        StringBuilder out = new StringBuilder(text.length());
+        for (int i = 0; i < text.length(); i++) {
+            char c = text.charAt(i);
+            if (c < 0x20 || c == 0x7F) {
+                out.append(c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\0' ? "\\0"
+                        : String.format("\\x%02x", (int) c));
+            } else {
+                out.append(c);
+            }
+        }
+        return out.toString();
+    }
+
+    /**
+     * Takes the result file's room in the workspace before unpacking: a
+     * blank file, which the launcher reads as no result.
+     */
+    static void reserveResult(String dir) {
+        try {
+            RandomAccessFile file = new RandomAccessFile(new File(dir, RESULT), "rw");
+            try {
+                file.write(RESULT_ROOM);
+            } finally {
+                file.close();
+            }
+        } catch (IOException e) {
+            // The result is written without the reservation, if it can be.
+        }
+    }
+
+    /** The blank content of a reserved result file: room for any 32-bit number. */
+    private static final byte[] RESULT_ROOM = {32, 32, 32, 32, 32, 32, 32, 32, 32, 32, 32};
+
+    /**
      * Leaves the result code in the workspace, since a POSIX exit status
-     * keeps only its low 8 bits; best effort.
+     * keeps only its low 8 bits; best effort. It overwrites the reserved
+     * file in place, never truncating it first, so a full disk does not
+     * take its room away.
      */
     static void writeResult(String dir, int result) {
         if (dir == null) {
             return;
         }
         try {
-            writeFile(dir + File.separator + RESULT, Integer.toString(result).getBytes("US-ASCII"));
+            byte[] text = Integer.toString(result).getBytes("US-ASCII");
+            RandomAccessFile file = new RandomAccessFile(new File(dir, RESULT), "rw");
+            try {
+                file.write(text);
+                file.setLength(text.length);
+            } finally {
+                file.close();
+            }
         } catch (IOException e) {
             // The launcher still has the low 8 bits of the exit status.
         }

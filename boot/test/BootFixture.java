@@ -133,6 +133,56 @@ final class BootFixture {
         }
     }
 
+    /**
+     * A class file of the given binary name (with slashes) whose static
+     * main returns a reference although it is void: it loads, but the VM's
+     * verifier rejects it.
+     */
+    static byte[] unverifiableClass(String name) {
+        try {
+            ByteArrayOutputStream bytes = new ByteArrayOutputStream();
+            java.io.DataOutputStream out = new java.io.DataOutputStream(bytes);
+            out.writeInt(0xCAFEBABE);
+            out.writeShort(0);
+            out.writeShort(49);  // before stack maps: the VM runs its full verifier
+            String[] utf8 = {name, null, "java/lang/Object", null, "main", "([Ljava/lang/String;)V", "Code"};
+            out.writeShort(utf8.length + 1);
+            for (int i = 0; i < utf8.length; i++) {
+                if (utf8[i] == null) {
+                    out.writeByte(7);  // the class whose name is the entry before
+                    out.writeShort(i);
+                } else {
+                    out.writeByte(1);
+                    out.writeUTF(utf8[i]);
+                }
+            }
+            out.writeShort(0x21);
+            out.writeShort(2);
+            out.writeShort(4);
+            out.writeShort(0);
+            out.writeShort(0);
+            out.writeShort(1);
+            out.writeShort(0x9);
+            out.writeShort(5);
+            out.writeShort(6);
+            out.writeShort(1);
+            out.writeShort(7);
+            out.writeInt(14);
+            out.writeShort(1);
+            out.writeShort(1);
+            out.writeInt(2);
+            out.writeByte(0x01);  // aconst_null
+            out.writeByte(0xB0);  // areturn
+            out.writeShort(0);
+            out.writeShort(0);
+            out.writeShort(0);
+            out.flush();
+            return bytes.toByteArray();
+        } catch (IOException e) {
+            throw new AssertionError(e);
+        }
+    }
+
     /** The archive name of a test application class. */
     static String className(Class<?> c) {
         return c.getName().replace('.', '\\') + ".class";
@@ -147,6 +197,11 @@ final class BootFixture {
      * arguments as program arguments.
      */
     static Run boot(Path workspace, List<String> programArgs) throws Exception {
+        return boot(workspace, programArgs, List.of());
+    }
+
+    /** The same, with the VM's command line handed to the wrapper command as its last arguments. */
+    static Run boot(Path workspace, List<String> programArgs, List<String> wrapper) throws Exception {
         String bootDir;
         try {
             bootDir = new File(quillpodboot.class.getProtectionDomain().getCodeSource().getLocation().toURI())
@@ -154,7 +209,7 @@ final class BootFixture {
         } catch (URISyntaxException e) {
             throw new AssertionError(e);
         }
-        List<String> cmd = new ArrayList<>();
+        List<String> cmd = new ArrayList<>(wrapper);
         cmd.add(Path.of(System.getProperty("java.home"), "bin", "java").toString());
         cmd.add("-Xshare:auto");
         cmd.add("-cp");

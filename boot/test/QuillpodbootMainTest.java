@@ -2,8 +2,11 @@ import static org.junit.jupiter.api.Assertions.assertAll;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertFalse;
 import static org.junit.jupiter.api.Assertions.assertTrue;
+import static org.junit.jupiter.api.Assumptions.assumeTrue;
 
+import bootapp.Child;
 import bootapp.Echo;
+import bootapp.NeedsHelper;
 import bootapp.NoMain;
 import bootapp.NotStatic;
 import bootapp.Thrower;
@@ -73,11 +76,21 @@ class QuillpodbootMainTest {
             new Case("no V, no main", exe(null, app(Echo.class)), List.of(), 10020, false, "",
                 ws -> assertTrue(Files.exists(ws.resolve("bootapp/Echo.class")), "still unpacked")),
             new Case("main with CR", exe("main=bootapp.Echo\r\n", app(Echo.class)), List.of(), 10024, false,
-                "", NONE),
+                "main class bootapp.Echo\\r:", NONE),
             new Case("missing class", exe("main=bootapp.Nowhere\n", app(Echo.class)), List.of(), 10024, false,
-                "", NONE),
-            new Case("marker blocked", exe(echo, app(Echo.class).add(MARKER + "\\inside", "x")), List.of(),
-                10013, true /* the directory in its way */, "", NONE),
+                "cannot load the main class bootapp.Nowhere: java.lang.ClassNotFoundException", NONE),
+            new Case("entry in the marker's place", exe(echo, app(Echo.class).add("jz.ky.TX\\inside", "x")),
+                List.of(), 10030, false, "jz.ky.TX\\inside is refused",
+                ws -> assertFalse(Files.exists(ws.resolve("jz.ky.TX")))),
+            new Case("damaged main class", exe(echo, new BootFixture.Archive().add(BootFixture.className(Echo.class),
+                "not a class")), List.of(), 10024, false, "bootapp.Echo: java.lang.ClassFormatError", NONE),
+            new Case("unverifiable main class", exe("main=bootapp.Bad\n", new BootFixture.Archive()
+                .add("bootapp\\Bad.class", BootFixture.unverifiableClass("bootapp/Bad"))), List.of(), 10024, false,
+                "bootapp.Bad: java.lang.VerifyError", NONE),
+            new Case("superclass missing", exe("main=bootapp.Child\n", app(Child.class)), List.of(), 10024, false,
+                "bootapp.Child: java.lang.NoClassDefFoundError: bootapp/Parent", NONE),
+            new Case("class of a method missing", exe("main=bootapp.NeedsHelper\n", app(NeedsHelper.class)),
+                List.of(), 10024, false, "bootapp.NeedsHelper: java.lang.NoClassDefFoundError: bootapp/Helper", NONE),
             new Case("main throws", exe("main=bootapp.Thrower\n", app(Thrower.class)), List.of(), 10021, false,
                 "thrown by the application", NONE),
             new Case("no main method", exe("main=bootapp.NoMain\n", app(NoMain.class)), List.of(), 10022,
@@ -113,14 +126,80 @@ class QuillpodbootMainTest {
             assertEquals(c.code() & 0xFF, run.code(), "a POSIX exit status keeps 8 bits; " + what);
             assertEquals(c.marker(), Files.exists(ws.resolve(MARKER)), "marker: " + what);
             Path result = ws.resolve("quillpodboot.result");
+            long reasons = run.output().lines().filter(l -> l.startsWith("quillpodboot: error ")).count();
             if (c.code() >= 10000) {
                 assertEquals(String.valueOf(c.code()), Files.readString(result, StandardCharsets.US_ASCII), what);
+                assertEquals(1, reasons, "one reason line; " + what);
+                assertTrue(run.output().contains("quillpodboot: error " + c.code() + ": "), what);
             } else {
-                assertFalse(Files.exists(result), what);
+                assertTrue(!Files.exists(result) || Files.readString(result).isBlank(), "no result; " + what);
+                assertEquals(0, reasons, what);
             }
             assertTrue(run.output().contains(c.outputHas()), what);
             c.check().accept(ws);
         };
+    }
+
+    /**
+     * Runs the boot stage with its workspace on a tmpfs of the given size,
+     * mounted in a mount namespace of its own, so the mount goes when the
+     * run ends; returns the run and what the workspace held afterwards.
+     */
+    private static BootFixture.Run bootOnSmallDisk(Path mountPoint, String size, byte[] exe, Path exeFile)
+            throws Exception {
+        Files.write(exeFile, exe);
+        String script = "m=$1; size=$2; shift 2; mount -t tmpfs -o size=$size tmpfs \"$m\" && mkdir \"$m/ws\" || exit 99;"
+            + " \"$@\"; echo \"exit=$?\"; echo \"result=$(cat \"$m/ws/quillpodboot.result\")\";"
+            + " echo \"files=$(ls -A \"$m/ws\" | tr '\\n' ' ')\"";
+        return BootFixture.boot(mountPoint.resolve("ws"), List.of(exeFile.toString()),
+            List.of("unshare", "--mount", "--propagation", "private", "sh", "-c", script, "sh", mountPoint.toString(),
+                size));
+    }
+
+    @Test
+    void aFullDiskGivesItsOwnCodeAndLeavesNoMarker() throws Exception {
+        Path probe = Files.createDirectory(tmp.resolve("probe"));
+        Process p = new ProcessBuilder("unshare", "--mount", "sh", "-c", "mount -t tmpfs -o size=64k tmpfs \"$0\"",
+            probe.toString()).redirectErrorStream(true).start();
+        p.getInputStream().readAllBytes();
+        assumeTrue(p.waitFor() == 0, "needs the right to mount a small tmpfs");
+
+        byte[] echo = BootFixture.classBytes(Echo.class);
+        byte[] big = new byte[1536 * 1024];
+        new java.util.Random(7).nextBytes(big);
+        // 16 pages: the reserved result file and the class take one each, the filler the other 14.
+        String[][] cases = {
+            {"an entry", "1m", "cannot write the archive entry to "},
+            {"the marker", "64k", "cannot write the marker file "},
+        };
+        for (String[] c : cases) {
+            Path mount = Files.createDirectory(tmp.resolve("disk" + c[1]));
+            BootFixture.Archive archive = app(Echo.class)
+                .add("filler", c[1].equals("1m") ? big : java.util.Arrays.copyOf(big, 14 * 4096));
+            BootFixture.Run run = bootOnSmallDisk(mount, c[1], exe("main=bootapp.Echo\n", archive),
+                tmp.resolve("app" + c[1] + ".exe"));
+            String what = "full disk at " + c[0] + ": " + run.output();
+            assertTrue(run.output().contains("exit=" + (10034 & 0xFF) + "\n"), what);
+            assertTrue(run.output().contains("result=10034\n"), "the whole code reaches the launcher; " + what);
+            assertTrue(run.output().contains("quillpodboot: error 10034: " + c[2]), what);
+            assertTrue(run.output().contains(": No space left on device\n"), what);
+            String files = run.output().lines().filter(l -> l.startsWith("files=")).findFirst().orElse("");
+            assertTrue(files.contains("quillpodboot.result"), what);
+            assertFalse(files.contains(MARKER), "no marker, whole or cut short; " + what);
+            assertTrue(echo.length < 4096, "the class fits one page");
+        }
+    }
+
+    @Test
+    void aHugeTailAfterTheRecordsIsNeverRead() throws Exception {
+        Path ws = Files.createDirectory(tmp.resolve("ws"));
+        Path exe = Files.write(tmp.resolve("app.exe"), exe("main=bootapp.Echo\n", app(Echo.class)));
+        try (java.io.RandomAccessFile file = new java.io.RandomAccessFile(exe.toFile(), "rw")) {
+            file.setLength(file.length() + (4L << 30));  // sparse: costs no disk
+        }
+        BootFixture.Run run = BootFixture.boot(ws, List.of(exe.toString(), "tail"));
+        assertEquals(0, run.code(), run.output());
+        assertTrue(run.output().contains("args=1|tail"), run.output());
     }
 
     @Test
@@ -129,7 +208,11 @@ class QuillpodbootMainTest {
         assertEquals(10010 & 0xFF, BootFixture.boot(ws, List.of()).code());
         assertEquals("10010", Files.readString(ws.resolve("quillpodboot.result")));
         assertEquals(10010 & 0xFF, BootFixture.boot(null, List.of("x")).code());
-        assertEquals(10011 & 0xFF, BootFixture.boot(ws, List.of(tmp.resolve("missing.exe").toString())).code());
+        Path missing = tmp.resolve("missing.exe");
+        BootFixture.Run unreadable = BootFixture.boot(ws, List.of(missing.toString()));
+        assertEquals(10011 & 0xFF, unreadable.code());
         assertEquals("10011", Files.readString(ws.resolve("quillpodboot.result")));
+        assertTrue(unreadable.output().contains("quillpodboot: error 10011: cannot read the executable " + missing
+            + ": No such file or directory"), unreadable.output());
     }
 }

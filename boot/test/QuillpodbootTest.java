@@ -130,9 +130,10 @@ class QuillpodbootTest {
                 .add("twice", "first")
                 .add("twice", "second")
                 .add("mixed/slash\\x", "levels")
+                .add("deeper\\Jz.Ky.Tx", "only the workspace's own are reserved")
                 .body();
         assertEquals(0, quillpodboot.parseFiles(ws.toString(), body));
-        assertEquals(List.of("com/t/deep/A.class", "empty", "mixed/slash/x", "twice"), filesIn(ws));
+        assertEquals(List.of("com/t/deep/A.class", "deeper/Jz.Ky.Tx", "empty", "mixed/slash/x", "twice"), filesIn(ws));
         assertEquals("class", content("com/t/deep/A.class"));
         assertEquals(0, Files.size(ws.resolve("empty")));
         assertEquals("second", content("twice"));
@@ -183,7 +184,8 @@ class QuillpodbootTest {
     }
 
     @ParameterizedTest
-    @ValueSource(strings = {"", "\\abs", "/abs", "C:\\x", "c:x", "..", "..\\x", "a\\..\\..\\x", "a/../../x"})
+    @ValueSource(strings = {"", "\\abs", "/abs", "C:\\x", "c:x", "..", "..\\x", "a\\..\\..\\x", "a/../../x",
+        "Jz.Ky.Tx", "jz.ky.tx\\inside", ".\\quillpodboot.result", "\\\\QuillpodBoot.class", ".\\\\.\\Jz.Ky.Tx"})
     void namesReachingOutsideAreRefused(String name) throws Exception {
         Path dir = Files.createDirectory(ws.resolve("w"));
         byte[] body = new BootFixture.Archive().add("before", "ok").add(name, "escaped").add("after", "no").body();
