@@ -192,6 +192,7 @@ public class HollyBlitz extends Frame implements Runnable {
     ImageManager imageManager;
     AAAGun gun;
     GunBase base;
+    SleighManager sleighManager;
     GameObject background;
     GameObject midground;
     GameObject frontSplash;
@@ -551,6 +552,9 @@ public class HollyBlitz extends Frame implements Runnable {
         if (gameState == PLAYING) {
             doAllMovement();
             doAllCollision();
+            if (sleighManager != null) {
+                sleighManager.randomSleigh();
+            }
             if (gun != null) {
                 gun.gunTimer();
             }
@@ -565,7 +569,7 @@ public class HollyBlitz extends Frame implements Runnable {
     /** Moves every world object once, list by list in a fixed order. */
     void doAllMovement() {
         moveAll(shells);
-        moveAll(sleighs);
+        moveSleighs();
         moveAll(reindeers);
         moveAll(reins);
         moveAll(elves);
@@ -579,6 +583,19 @@ public class HollyBlitz extends Frame implements Runnable {
     private static void moveAll(Vector<? extends GameObject> list) {
         for (int i = 0; i < list.size(); i++) {
             list.get(i).doMove();
+        }
+    }
+
+    /** Each sleigh drops what it carries and smokes if it is a wreck right after its move. */
+    private void moveSleighs() {
+        for (int i = 0; i < sleighs.size(); i++) {
+            GameObject o = sleighs.get(i);
+            o.doMove();
+            if (o instanceof Sleigh) {
+                Sleigh sleigh = (Sleigh) o;
+                sleigh.doDrop();
+                sleigh.doSmoke();
+            }
         }
     }
 
@@ -610,8 +627,12 @@ public class HollyBlitz extends Frame implements Runnable {
     /** Starts a game on the world as it is; restartGame empties it first. */
     void startGame() {
         synchronized (worldLock) {
+            sleighManager = new SleighManager(this);
             gun = new AAAGun(this);
             base = new GunBase(this);
+            for (int n = 1; n <= 6; n++) {
+                barracks.add(new Barrack(this, n));
+            }
             gameState = PLAYING;
         }
     }
@@ -621,6 +642,7 @@ public class HollyBlitz extends Frame implements Runnable {
         synchronized (worldLock) {
             gun = null;
             base = null;
+            sleighManager = null;
             barracks.clear();
             elves.clear();
             parachutes.clear();
