@@ -39,6 +39,12 @@ class Barrack extends GameObject {
         game.smokeTrails.add(Smoke.changePuff(game, source, this));
     }
 
+    /** Entry i of the barracks list if it is a barrack, else null. */
+    static Barrack at(HollyBlitz game, int i) {
+        GameObject o = game.barracks.get(i);
+        return o instanceof Barrack ? (Barrack) o : null;
+    }
+
     @Override
     void discard() {
         game.barracks.remove(this);

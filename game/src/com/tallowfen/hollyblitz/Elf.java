@@ -141,8 +141,9 @@ class Elf extends GameObject {
     /** Decorates the first barrack within reach that still takes decorations; says whether it did. */
     boolean checkDecorate() {
         for (int i = 0; i < game.barracks.size(); i++) {
-            Barrack barrack = (Barrack) game.barracks.get(i);
-            if (barrack.decorated < Barrack.FULL && barrack.xPos > xPos - width && barrack.xPos < xPos + width) {
+            Barrack barrack = Barrack.at(game, i);
+            if (barrack != null && barrack.decorated < Barrack.FULL
+                    && barrack.xPos > xPos - width && barrack.xPos < xPos + width) {
                 decorate(barrack);
                 return true;
             }

@@ -55,8 +55,8 @@ class Present extends GameObject {
             gunToTree();
         }
         for (int i = 0; i < game.barracks.size(); i++) {
-            Barrack barrack = (Barrack) game.barracks.get(i);
-            if (barrack.decorated < Barrack.FULL && inReach(barrack)) {
+            Barrack barrack = Barrack.at(game, i);
+            if (barrack != null && barrack.decorated < Barrack.FULL && inReach(barrack)) {
                 decorate(barrack);
             }
         }

@@ -193,7 +193,14 @@ class WorldStepTest {
         game.restartGame();
 
         for (Vector<GameObject> list : cleared) {
-            assertTrue(list.isEmpty());
+            if (list != game.barracks) {
+                assertTrue(list.isEmpty());
+            }
+        }
+        // The new game stands on six barracks of its own.
+        assertEquals(6, game.barracks.size());
+        for (GameObject b : game.barracks) {
+            assertEquals(0, ((Barrack) b).decorated);
         }
         assertEquals(1, game.banners.size());
         assertSame(banner, game.banners.get(0));
