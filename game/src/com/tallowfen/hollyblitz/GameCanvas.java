@@ -21,8 +21,6 @@ class GameCanvas extends Canvas {
 
     GameCanvas(HollyBlitz game) {
         this.game = game;
-        // Keys go to the window itself, where the game listens for them.
-        setFocusable(false);
         enableEvents(java.awt.AWTEvent.MOUSE_EVENT_MASK);
     }
 
@@ -57,6 +55,10 @@ class GameCanvas extends Canvas {
     @Override
     protected void processMouseEvent(MouseEvent e) {
         super.processMouseEvent(e);
+        if (e.getID() == MouseEvent.MOUSE_PRESSED) {
+            // On a desktop without a window manager a click is how the game gets the keyboard.
+            requestFocus();
+        }
         MouseEvent inWindow = new MouseEvent(game, e.getID(), e.getWhen(), e.getModifiersEx(),
             e.getX(), e.getY() + HollyBlitz.INSET, e.getClickCount(), e.isPopupTrigger(), e.getButton());
         for (MouseListener l : game.getMouseListeners()) {

@@ -3,11 +3,18 @@ package com.tallowfen.hollyblitz;
 import com.tallowfen.util.ApplicationAudioClip;
 import com.tallowfen.util.ImageManager;
 import java.awt.Color;
-import java.awt.Font;
+import java.awt.Component;
+import java.awt.Container;
 import java.awt.Frame;
 import java.awt.Graphics;
 import java.awt.Image;
+import java.awt.event.ContainerAdapter;
+import java.awt.event.ContainerEvent;
+import java.awt.event.KeyListener;
+import java.awt.event.WindowAdapter;
+import java.awt.event.WindowEvent;
 import java.awt.image.BufferedImage;
+import java.io.IOException;
 import java.util.Random;
 import java.util.Vector;
 
@@ -287,6 +294,10 @@ public class HollyBlitz extends Frame implements Runnable {
     String workspace;
     /** The window's drawing area: the play area, 600 x 450, whatever the decorations. */
     final GameCanvas playfield;
+    /** Shows the link buttons' pages; a test may put a recorder here. */
+    PageOpener pageOpener = new PageOpener();
+    /** The screens' texts, each fitted into the play area. */
+    final ScreenText screenText = new ScreenText(600);
 
     public HollyBlitz() {
         thisFrame = this;
@@ -306,6 +317,43 @@ public class HollyBlitz extends Frame implements Runnable {
         mainObj.setVisible(true);
     }
 
+    /**
+     * Keys reach the game whichever of its components holds the focus, the
+     * drawing area and controls added later included; presses and closing
+     * come to the window. A window just shown asks for the focus, so the
+     * player can press S at once.
+     */
+    void addListeners() {
+        final KeyListener keys = new HollyBlitzKeyListener(this);
+        ContainerAdapter keysForChildren = new ContainerAdapter() {
+            @Override
+            public void componentAdded(ContainerEvent e) {
+                listenForKeys(e.getChild(), keys, this);
+            }
+        };
+        listenForKeys(this, keys, keysForChildren);
+        addMouseListener(new HollyBlitzMouseListener(this));
+        addWindowListener(new HollyBlitzWindowListener(this));
+        addWindowListener(new WindowAdapter() {
+            @Override
+            public void windowOpened(WindowEvent e) {
+                toFront();
+                playfield.requestFocus();
+            }
+        });
+    }
+
+    private static void listenForKeys(Component c, KeyListener keys, ContainerAdapter keysForChildren) {
+        c.addKeyListener(keys);
+        if (c instanceof Container) {
+            Container box = (Container) c;
+            box.addContainerListener(keysForChildren);
+            for (Component child : box.getComponents()) {
+                listenForKeys(child, keys, keysForChildren);
+            }
+        }
+    }
+
     /** One-time set-up; ends by starting the main loop. */
     public void init() {
         System.out.println("Begin initialization...");
@@ -322,7 +370,8 @@ public class HollyBlitz extends Frame implements Runnable {
         loadObjectImages();
         loadSounds();
         createPanels();
-        offscreen.setFont(new Font("Dialog", Font.BOLD, 24));
+        offscreen.setFont(ScreenText.FACE);
+        addListeners();
         gameState = FRONTSCREEN;
         timer = monotonicMillis();
         lastAnim = timer;
@@ -335,6 +384,7 @@ public class HollyBlitz extends Frame implements Runnable {
         offscreen = offscreenImg.getGraphics();
         // Text drawn by the shell sets no colour of its own: use the window's usual black.
         offscreen.setColor(Color.black);
+        offscreen.setFont(ScreenText.FACE);
     }
 
     /** The seven full panels; the landscape, end and score panels stand where the screens need them. */
@@ -462,6 +512,9 @@ public class HollyBlitz extends Frame implements Runnable {
             case PLAYING:
                 gameDraw();
                 break;
+            case PAUSED:
+                pauseDraw();
+                break;
             case POSTGAME:
                 gameDraw();
                 endGameDraw();
@@ -506,6 +559,14 @@ public class HollyBlitz extends Frame implements Runnable {
         drawAll(parachutes);
         drawAll(elves);
         drawAll(shells);
+        screenText.draw(offscreen, "Score: " + score * 10, 20, 466);
+        screenText.draw(offscreen, "Hit <ESC> to pause.", 340, 466);
+    }
+
+    /** The pause texts, over the picture the game was paused on. */
+    void pauseDraw() {
+        screenText.draw(offscreen, "Game Paused", 220, 222);
+        screenText.draw(offscreen, "Press 'ESC' to resume or 'q' to quit.", 120, 252);
     }
 
     /** The end-game panel over the world. */
@@ -536,6 +597,120 @@ public class HollyBlitz extends Frame implements Runnable {
             if (sleigh.drawInBackground == inBackground) {
                 sleigh.drawObject();
             }
+        }
+    }
+
+    /** Escape: a running game pauses, a paused one goes on; nothing elsewhere. */
+    void togglePause() {
+        if (gameState == PLAYING) {
+            gameState = PAUSED;
+        } else if (gameState == PAUSED) {
+            gameState = PLAYING;
+        }
+    }
+
+    /** Ends the program at once; the launcher then clears up after the game. */
+    void endProgram() {
+        System.exit(0);
+    }
+
+    // Buttons. Each takes a press in play-area coordinates and acts only inside its rectangle.
+
+    void buttonPlay(int x, int y) {
+        if (ButtonRect.PLAY.contains(x, y)) {
+            startGame();
+            gameState = PLAYING;
+        }
+    }
+
+    boolean buttonTallowfenFront(int x, int y) {
+        return ButtonRect.TALLOWFEN_FRONT.contains(x, y) && openPage(homePage);
+    }
+
+    void buttonReplay(int x, int y) {
+        if (ButtonRect.REPLAY.contains(x, y)) {
+            restartGame();
+            gameState = PLAYING;
+        }
+    }
+
+    /** A game without points cannot be reported. */
+    void buttonScore(int x, int y) {
+        if (ButtonRect.SCORE.contains(x, y) && score > 0) {
+            gameState = SUBMITSCORE;
+            showScoreInterface();
+        }
+    }
+
+    void buttonExit(int x, int y) {
+        if (ButtonRect.EXIT.contains(x, y)) {
+            gameState = BACKSCREEN1;
+        }
+    }
+
+    void buttonHighscoreB(int x, int y) {
+        if (ButtonRect.HIGHSCORE_B.contains(x, y)) {
+            openPage(highscorePage);
+        }
+    }
+
+    boolean buttonThroneward(int x, int y) {
+        return ButtonRect.THRONEWARD.contains(x, y) && openPage(partnerPage);
+    }
+
+    boolean buttonJava(int x, int y) {
+        return ButtonRect.JAVA.contains(x, y) && openPage(webGamesPage);
+    }
+
+    boolean buttonTallowfenBackB(int x, int y) {
+        return ButtonRect.TALLOWFEN_BACK_B.contains(x, y) && openPage(homePage);
+    }
+
+    /** The score entry form's submit button. */
+    void buttonSubmit(int x, int y) {
+    }
+
+    void buttonCancel(int x, int y) {
+        if (ButtonRect.CANCEL.contains(x, y)) {
+            hideScoreInterface();
+            gameState = POSTGAME;
+        }
+    }
+
+    void buttonHighscoreA(int x, int y) {
+        if (ButtonRect.HIGHSCORE_A.contains(x, y)) {
+            openPage(highscorePage);
+        }
+    }
+
+    /** Shows the score entry form with the score as the player sees it. */
+    void showScoreInterface() {
+    }
+
+    void hideScoreInterface() {
+    }
+
+    /**
+     * Shows a page in a new browser window without waiting for it. When the
+     * browser cannot be started, says so on standard error and ends the press
+     * that asked for it, so the game stays where it was.
+     */
+    boolean openPage(String address) {
+        try {
+            pageOpener.open(address);
+            return true;
+        } catch (IOException | RuntimeException e) {
+            System.err.println("Could not open " + address + ": " + e.getMessage());
+            throw new PageNotOpened(e);
+        }
+    }
+
+    /** A link button's page could not be shown; the rest of the press is skipped. */
+    static final class PageNotOpened extends RuntimeException {
+        private static final long serialVersionUID = 1L;
+
+        PageNotOpened(Throwable cause) {
+            super(cause);
         }
     }
 

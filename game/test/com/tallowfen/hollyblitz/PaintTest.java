@@ -38,12 +38,19 @@ class PaintTest {
         game.startGame();
         double x = 300;
         double y = 200;
-        List<Listed> layers = new ArrayList<Listed>();
+        List<GameObject> layers = new ArrayList<GameObject>();
         layers.add(put(game.smokeTrails, HollyBlitz.SMOKE, x, y));
         layers.add(put(game.banners, HollyBlitz.BANNER, x, y));
         Listed wreck = put(game.sleighs, HollyBlitz.SLEIGHCRASHINGLR, x, y);
         wreck.drawInBackground = true;
         layers.add(wreck);
+        // The gun stands on its base in front of the landscape, behind the convoys.
+        game.base.xPos = x;
+        game.base.yPos = y;
+        game.gun.xPos = x;
+        game.gun.yPos = y;
+        layers.add(game.base);
+        layers.add(game.gun);
         layers.add(put(game.reins, HollyBlitz.REIN, x, y));
         layers.add(put(game.reindeers, HollyBlitz.REINDEERLR, x, y));
         layers.add(put(game.sleighs, HollyBlitz.SLEIGHELFLR, x, y));
@@ -54,14 +61,20 @@ class PaintTest {
         layers.add(put(game.elves, HollyBlitz.ELFFALLING, x, y));
         layers.add(put(game.shells, HollyBlitz.SHELL, x, y));
         // Listed ahead of the trail puff, yet drawn after it.
-        game.smokeTrails.remove(layers.get(7));
-        game.smokeTrails.add(0, layers.get(7));
+        game.smokeTrails.remove(layers.get(9));
+        game.smokeTrails.add(0, layers.get(9));
 
         for (int top = layers.size() - 1; top >= 0; top--) {
             game.paintBackBuffer();
-            assertEquals(layers.get(top).imageRef, pictureAt(300, 222), "layer " + top);
-            layers.get(top).discard();
+            GameObject o = layers.get(top);
+            assertEquals(o.imageRef, pictureAt(300, 222), "layer " + top);
+            if (o == game.gun) {
+                game.gun = null;
+            } else {
+                o.discard();
+            }
         }
+        assertEquals(null, game.base);
         game.paintBackBuffer();
         assertEquals(HollyBlitz.BACKGROUND, pictureAt(300, 222));
     }

@@ -1,0 +1,78 @@
+package com.tallowfen.hollyblitz;
+
+import java.awt.event.KeyAdapter;
+import java.awt.event.KeyEvent;
+
+/**
+ * The keyboard: arrows and space are held-key flags for the gun, Escape
+ * pauses and resumes, Q ends a paused game and leaves the end-game panel,
+ * S starts a game from the front screen, and any key moves on through the
+ * back screens.
+ */
+class HollyBlitzKeyListener extends KeyAdapter {
+
+    private final HollyBlitz game;
+
+    HollyBlitzKeyListener(HollyBlitz game) {
+        this.game = game;
+    }
+
+    /** Every press counts, auto-repeated ones included. */
+    @Override
+    public void keyPressed(KeyEvent evt) {
+        if (game.gameState == HollyBlitz.BACKSCREEN2) {
+            game.destroy();
+            game.endProgram();
+            return;
+        }
+        if (game.gameState == HollyBlitz.BACKSCREEN1) {
+            game.gameState = HollyBlitz.BACKSCREEN2;
+        }
+        switch (evt.getKeyCode()) {
+            case KeyEvent.VK_LEFT:
+                game.arrowLeft = true;
+                break;
+            case KeyEvent.VK_RIGHT:
+                game.arrowRight = true;
+                break;
+            case KeyEvent.VK_SPACE:
+                game.spaceBar = true;
+                break;
+            case KeyEvent.VK_ESCAPE:
+                game.togglePause();
+                break;
+            case KeyEvent.VK_Q:
+                if (game.gameState == HollyBlitz.PAUSED) {
+                    game.gameEnd();
+                } else if (game.gameState == HollyBlitz.POSTGAME) {
+                    game.gameState = HollyBlitz.BACKSCREEN1;
+                }
+                break;
+            case KeyEvent.VK_S:
+                if (game.gameState == HollyBlitz.FRONTSCREEN) {
+                    game.startGame();
+                    game.gameState = HollyBlitz.PLAYING;
+                }
+                break;
+            default:
+                break;
+        }
+    }
+
+    @Override
+    public void keyReleased(KeyEvent evt) {
+        switch (evt.getKeyCode()) {
+            case KeyEvent.VK_LEFT:
+                game.arrowLeft = false;
+                break;
+            case KeyEvent.VK_RIGHT:
+                game.arrowRight = false;
+                break;
+            case KeyEvent.VK_SPACE:
+                game.spaceBar = false;
+                break;
+            default:
+                break;
+        }
+    }
+}

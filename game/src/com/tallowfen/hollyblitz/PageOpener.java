@@ -1,0 +1,34 @@
+package com.tallowfen.hollyblitz;
+
+import java.io.IOException;
+import java.util.Arrays;
+import java.util.List;
+import java.util.Locale;
+
+/**
+ * Shows a web page in the desktop's browser without waiting for it: the
+ * desktop's opener is started on its own and left to run.
+ */
+class PageOpener {
+
+    /** Starts the opener for the address; an opener that cannot be started is an IOException. */
+    void open(String address) throws IOException {
+        ProcessBuilder opener = new ProcessBuilder(command(System.getProperty("os.name", ""), address));
+        // The browser's own messages, if any, go where the game's go.
+        opener.redirectOutput(ProcessBuilder.Redirect.INHERIT);
+        opener.redirectError(ProcessBuilder.Redirect.INHERIT);
+        opener.start();
+    }
+
+    /** The command that opens an address on a system: the shell's open verb on Windows, xdg-open elsewhere. */
+    static List<String> command(String osName, String address) {
+        String os = osName.toLowerCase(Locale.ROOT);
+        if (os.startsWith("windows")) {
+            return Arrays.asList("rundll32", "url.dll,FileProtocolHandler", address);
+        }
+        if (os.startsWith("mac")) {
+            return Arrays.asList("open", address);
+        }
+        return Arrays.asList("xdg-open", address);
+    }
+}
