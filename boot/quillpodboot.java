@@ -92,36 +92,10 @@ public class quillpodboot implements Runnable {
         // The result file's space is taken now, while the disk has room, so
         // a result still reaches the launcher when unpacking fills the disk.
         reserveResult(dir);
-        byte[][] records;
-        try {
-            records = readSections(args[0], "VZ");
-        } catch (IOException e) {
-            return fail(10011, "cannot read the executable " + args[0] + ": " + osReason(e));
-        } catch (OutOfMemoryError e) {
-            return fail(10011, "cannot read the executable " + args[0] + ": a record is too large");
+        int unpacked = unpack(args[0], dir);
+        if (unpacked != 0) {
+            return unpacked;
         }
-        if (records[0] != null) {
-            parseVars(records[0]);
-        }
-        if (!verOK()) {
-            return fail(10333, versionReason());
-        }
-        // The launcher has no console of ours to show; it collects one stream.
-        System.setErr(System.out);
-
-        byte[] z = records[1];
-        records = null;
-        if (z == null || z.length <= 4) {
-            return fail(10012, z == null ? "the executable " + args[0] + " carries no archive record"
-                    : "the archive record of the executable " + args[0] + " is too short");
-        }
-        byte[] body = uncompress(z, 4, z.length - 4, getNumber(z, 0));
-        z = null;
-        int unpacked = parseFiles(dir, body);
-        if (unpacked > 0) {
-            return fail(unpacked, s_reason);
-        }
-        body = null;
 
         String mainName = m_vars.getProperty("main");
         if (mainName == null) {
@@ -168,6 +142,41 @@ public class quillpodboot implements Runnable {
             marker.delete();
             return fail(10024, "cannot load the main class " + mainName + ": " + e);
         }
+    }
+
+    /**
+     * Reads the executable's records, checks the VM's version against the
+     * configured minimum and unpacks the archive into dir: 0, or the result
+     * code of the step that failed (with its reason set).
+     */
+    int unpack(String exe, String dir) {
+        byte[][] records;
+        try {
+            records = readSections(exe, "VZ");
+        } catch (IOException e) {
+            return fail(10011, "cannot read the executable " + exe + ": " + osReason(e));
+        } catch (OutOfMemoryError e) {
+            return fail(10011, "cannot read the executable " + exe + ": a record is too large");
+        }
+        if (records[0] != null) {
+            parseVars(records[0]);
+        }
+        if (!verOK()) {
+            return fail(10333, versionReason());
+        }
+        // The launcher has no console of ours to show; it collects one stream.
+        System.setErr(System.out);
+
+        byte[] z = records[1];
+        records = null;
+        if (z == null || z.length <= 4) {
+            return fail(10012, z == null ? "the executable " + exe + " carries no archive record"
+                    : "the archive record of the executable " + exe + " is too short");
+        }
+        byte[] body = uncompress(z, 4, z.length - 4, getNumber(z, 0));
+        z = null;
+        int unpacked = parseFiles(dir, body);
+        return unpacked > 0 ? fail(unpacked, s_reason) : 0;
     }
 
     /** The reason given for 10333. */
@@ -394,6 +403,13 @@ public class quillpodboot implements Runnable {
     static byte[] uncompress(byte[] gz, int offset, int length, int size) {
         if (size < 0) {
             new IOException("archive size " + (size & 0xFFFFFFFFL) + " is out of range").printStackTrace();
+            return null;
+        }
+        // Deflate shrinks data at most about 1032 times: a larger size could
+        // never be filled, so no buffer is made for it.
+        if (size > 1032L * length + 1024) {
+            new IOException("archive size " + size + " is more than " + length
+                    + " compressed bytes can hold").printStackTrace();
             return null;
         }
         byte[] body;

@@ -112,6 +112,11 @@ class QuillpodbootTest {
         badLength[gz.length - 4] ^= 1;
         assertNull(quillpodboot.uncompress(badLength, 0, gz.length, data.length), "length checked");
         assertNull(quillpodboot.uncompress(gz, 0, gz.length, -5), "a prefix of 2 GiB or more");
+        assertNull(quillpodboot.uncompress(gz, 0, gz.length, 2_000_000_000), "more than the stream can hold");
+        byte[] zeros = new byte[1 << 20];
+        byte[] dense = BootFixture.gzip(zeros);
+        assertArrayEquals(zeros, quillpodboot.uncompress(dense, 0, dense.length, zeros.length),
+            "the densest stream still unpacks");
     }
 
     @Test
