@@ -107,7 +107,10 @@ int launcher_run(Platform& platform, const std::string& argument_tail) {
 
   if (error == 0) {
     VmOutcome outcome =
-        try_vm_commands(platform, build_vm_commands(*executable, argument_tail, workspace), vm_mask, workspace);
+        try_vm_commands(platform,
+                        build_vm_commands(*executable, argument_tail, workspace,
+                                          lookup_config_value(config, "vmargs", std::nullopt)),
+                        vm_mask, workspace);
     if (outcome.interrupted) {
       // The user stopped the VM through us: end with its code, show nothing.
       result = outcome.code == kErrorWaitFailed ? 1 : outcome.code;

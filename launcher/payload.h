@@ -9,19 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "payload_format.h"
+
 namespace quillpod {
-
-// Size of a record header: 15 marker bytes, the type letter, a 32-bit length.
-constexpr std::size_t kRecordHeaderSize = 20;
-// Records start only at offsets that are multiples of this.
-constexpr std::size_t kRecordAlignment = 16;
-constexpr std::size_t kRecordMarkerSize = 15;
-
-// Marker byte k of a record header; computed, so no copy of the marker sits
-// in the launcher image where the scan could mistake it for a record.
-constexpr unsigned char record_marker_byte(std::size_t k) {
-  return static_cast<unsigned char>(74 + (3 * k) / 2);
-}
 
 // Offset of the header of the first record of `type` in the image, or -1.
 // Only offsets on the 16-byte grid count; the length field is not checked.

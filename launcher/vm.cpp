@@ -42,14 +42,20 @@ std::string boot_invocation(const std::string& executable_path, const std::strin
 }
 
 std::array<std::string, 3> build_vm_commands(const std::string& executable_path, const std::string& tail,
-                                             const Workspace& workspace) {
+                                             const Workspace& workspace,
+                                             const std::optional<std::string>& vm_options) {
   const std::string boot = boot_invocation(executable_path, tail);
   const std::string property = std::string(kProductWord) + ".dir=" + workspace.directory;
+  // Each word quoted again on its own, so an unbalanced quote in the value
+  // cannot swallow the system property or the boot invocation after it.
+  std::string options;
+  if (vm_options)
+    for (const std::string& word : split_command_line(*vm_options)) options += quote_argument(word) + " ";
   return {
-      "jview " + quote_argument_always("/d:" + property) + " " + boot,
-      "java " + quote_argument_always("-D" + property) + " " + boot,
-      "jre -cp " + quote_argument_always(workspace.class_path) + " " + quote_argument_always("-D" + property) +
-          " " + boot,
+      "jview " + options + quote_argument_always("/d:" + property) + " " + boot,
+      "java " + options + quote_argument_always("-D" + property) + " " + boot,
+      "jre -cp " + quote_argument_always(workspace.class_path) + " " + options +
+          quote_argument_always("-D" + property) + " " + boot,
   };
 }
 

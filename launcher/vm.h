@@ -17,9 +17,13 @@ namespace quillpod {
 // space remains when the tail is empty).
 std::string boot_invocation(const std::string& executable_path, const std::string& tail);
 
-// The jview, java and jre command lines, in that order.
+// The jview, java and jre command lines, in that order. `vm_options` is the
+// configuration's `vmargs` value: its words, split and quoted by the command
+// lines' own rules, go before the system property of each command; without
+// it the command lines are exactly as earlier versions formed them.
 std::array<std::string, 3> build_vm_commands(const std::string& executable_path, const std::string& tail,
-                                             const Workspace& workspace);
+                                             const Workspace& workspace,
+                                             const std::optional<std::string>& vm_options = std::nullopt);
 
 // Starts one command after removing any result the boot stage left from an
 // earlier run; nullopt when the program cannot be started.

@@ -55,6 +55,54 @@ TEST(BuildVmCommands, PathsWithQuotesStayWhole) {
   }
 }
 
+TEST(BuildVmCommands, VmOptionsGoBeforeTheProperty) {
+  Workspace w;
+  w.directory = "/tmp/ws";
+  w.class_path = "/tmp/ws";
+  const auto plain = build_vm_commands("/a/app", "x", w);
+  struct Case {
+    const char* name;
+    std::optional<std::string> options;
+    std::vector<std::string> words;  // what each VM receives before the property
+  };
+  const Case cases[] = {
+      {"no key", std::nullopt, {}},
+      {"empty value", "", {}},
+      {"blanks only", " \t ", {}},
+      {"one word", "-Xmx2g", {"-Xmx2g"}},
+      {"several, quoted with a blank", "-Xmx2g  \"-Dapp.home=/opt/my app\"\t--add-opens java.base/java.lang=ALL-UNNAMED",
+       {"-Xmx2g", "-Dapp.home=/opt/my app", "--add-opens", "java.base/java.lang=ALL-UNNAMED"}},
+      {"escaped quote and backslashes", "-Dq=a\\\"b -Dp=c:\\\\d\\\\", {"-Dq=a\"b", "-Dp=c:\\\\d\\\\"}},
+      {"unbalanced quote stays inside its word", "-Da=\"1 2", {"-Da=1 2"}},
+      {"UTF-8 passes unchanged", "-Dname=Sn\xC3\xB8", {"-Dname=Sn\xC3\xB8"}},
+  };
+  for (const Case& c : cases) {
+    const auto lines = build_vm_commands("/a/app", "x", w, c.options);
+    for (int i = 0; i < 3; ++i) {
+      if (c.words.empty()) {
+        EXPECT_EQ(lines[i], plain[i]) << c.name;  // byte for byte as without the key
+        continue;
+      }
+      std::vector<std::string> expected = split_command_line(plain[i]);
+      std::size_t property = expected.size() - 4;  // property, boot class, path, tail
+      expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(property), c.words.begin(), c.words.end());
+      EXPECT_EQ(split_command_line(lines[i]), expected) << c.name << ": " << lines[i];
+    }
+  }
+}
+
+TEST(BuildVmCommands, LauncherPassesTheVmargsKey) {
+  FakePlatform p = game_system("main=g.Main\ntarget=C\nvmargs=-Xmx3g \"-Dapp.home=/my dir\"\n");
+  p.vms["java"] = {FakeRun{0, true}};
+  EXPECT_EQ(launcher_run(p, "a"), 0);
+  ASSERT_EQ(p.started.size(), 1u);
+  std::vector<std::string> argv = split_command_line(p.started[0]);
+  ASSERT_EQ(argv.size(), 7u) << p.started[0];
+  EXPECT_EQ(argv[1], "-Xmx3g");
+  EXPECT_EQ(argv[2], "-Dapp.home=/my dir");
+  EXPECT_EQ(argv[3].rfind("-Dquillpod.dir=", 0), 0u);
+}
+
 TEST(TryVmCommands, MaskSelectsCommandsInOrder) {
   struct Case {
     std::string target;

@@ -68,80 +68,11 @@ class TempOutput {
   int fd_ = -1;
 };
 
-// Shows a configuration line with its control bytes visible.
-std::string visible(const std::string& line) {
-  std::string out;
-  for (char c : line) {
-    auto b = static_cast<unsigned char>(c);
-    if (c == '\r') {
-      out += "\\r";
-    } else if (b < 0x20 || b > 0x7E) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", b);
-      out += hex;
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 // Prints the records and archive entries; returns false if something is broken.
 bool list(const fs::path& exe_path) {
   Bytes exe = read_file(exe_path);
-  bool ok = true;
-  for (char type : {'B', 'V', 'Z'}) {
-    Record r;
-    if (!find_record(exe, type, r)) {
-      std::cout << "record " << type << ": none\n";
-      if (type != 'V') ok = false;
-      continue;
-    }
-    std::cout << "record " << type << ": at offset " << r.offset << ", " << r.size << " bytes\n";
-    std::size_t start = r.offset + kRecordHeaderSize;
-    if (r.size > exe.size() - start) {
-      std::cout << "  its data runs past the end of the file\n";
-      ok = false;
-      continue;
-    }
-    const unsigned char* data = exe.data() + start;
-    if (type == 'V') {
-      std::string text(reinterpret_cast<const char*>(data), r.size);
-      auto nul = text.find('\0');
-      if (nul == std::string::npos) std::cout << "  (the text has no closing NUL)\n";
-      text = text.substr(0, nul);
-      std::size_t from = 0;
-      while (from < text.size()) {
-        auto end = text.find('\n', from);
-        if (end == std::string::npos) end = text.size();
-        std::cout << "  " << visible(text.substr(from, end - from)) << "\n";
-        from = end + 1;
-      }
-    } else if (type == 'Z') {
-      if (r.size <= 4) {
-        std::cout << "  too short for an archive\n";
-        ok = false;
-        continue;
-      }
-      std::uint32_t announced = get_u32(data);
-      Bytes body;
-      std::vector<Entry> entries;
-      try {
-        body = gzip_decompress(data + 4, r.size - 4);
-        if (body.size() != announced)
-          throw Error("the archive holds " + std::to_string(body.size()) + " bytes, its size prefix says " +
-                      std::to_string(announced));
-        entries = parse_archive(body);
-      } catch (const Error& e) {
-        std::cout << "  " << e.what() << "\n";
-        ok = false;
-        continue;
-      }
-      std::cout << "  archive of " << body.size() << " bytes, " << entries.size() << " entries\n";
-      for (const auto& e : entries) std::printf("  %10zu  %s\n", e.size, visible(e.name).c_str());
-      std::fflush(stdout);
-    }
-  }
+  bool ok = list_executable(exe.data(), exe.size(), std::cout);
+  std::cout.flush();
   return ok;
 }
 

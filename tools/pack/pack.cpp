@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <cstdio>
 #include <fstream>
+#include <ostream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -80,8 +82,6 @@ bool bytewise_less(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-unsigned char marker_byte(std::size_t k) { return static_cast<unsigned char>(74 + 3 * k / 2); }
-
 void put_u32(Bytes& out, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
@@ -93,8 +93,8 @@ std::uint32_t get_u32(const unsigned char* at) {
 
 void append_record(Bytes& out, char type, const unsigned char* data, std::size_t size) {
   if (size > 0xFFFFFFFFu) throw Error(std::string("record ") + type + " is larger than 4 GiB");
-  out.resize((out.size() + kGrid - 1) / kGrid * kGrid, 0xFF);
-  for (std::size_t k = 0; k < kMarkerSize; ++k) out.push_back(marker_byte(k));
+  out.resize((out.size() + kRecordAlignment - 1) / kRecordAlignment * kRecordAlignment, kRecordFiller);
+  for (std::size_t k = 0; k < kRecordMarkerSize; ++k) out.push_back(record_marker_byte(k));
   out.push_back(static_cast<unsigned char>(type));
   put_u32(out, static_cast<std::uint32_t>(size));
   out.insert(out.end(), data, data + size);
@@ -159,8 +159,8 @@ Bytes config_text(const std::vector<ConfigPair>& pairs) {
 
 std::string name_problem(const std::string& name) {
   if (name.empty()) return "the name is empty";
-  if (name.size() > kMaxNameLength)
-    return "the name is " + std::to_string(name.size()) + " bytes long; at most " + std::to_string(kMaxNameLength) +
+  if (name.size() > kArchiveMaxNameLength)
+    return "the name is " + std::to_string(name.size()) + " bytes long; at most " + std::to_string(kArchiveMaxNameLength) +
            " fit in an archive entry";
   for (char c : name)
     if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
@@ -236,9 +236,9 @@ std::vector<SourceFile> collect_files(const std::vector<SourceDir>& sources) {
 }
 
 void append_entry(Bytes& body, const std::string& name, const unsigned char* data, std::size_t size) {
-  if (name.size() > kMaxNameLength) throw Error("archive name \"" + name + "\" is longer than 127 bytes");
+  if (name.size() > kArchiveMaxNameLength) throw Error("archive name \"" + name + "\" is longer than 127 bytes");
   if (size > kMaxSize) throw Error("\"" + name + "\" is too large for an archive entry");
-  put_u32(body, kEntryTag);
+  put_u32(body, kArchiveEntryTag);
   body.push_back(static_cast<unsigned char>(name.size()));
   body.insert(body.end(), name.begin(), name.end());
   body.push_back(0);
@@ -269,7 +269,7 @@ Bytes gzip_compress(const Bytes& data, int level) {
   return out;
 }
 
-Bytes gzip_decompress(const unsigned char* data, std::size_t size) {
+Bytes gzip_decompress(const unsigned char* data, std::size_t size, std::size_t limit) {
   ZStream z(ZStream::kInflate, 0);
   Bytes out;
   unsigned char chunk[65536];
@@ -281,7 +281,10 @@ Bytes gzip_decompress(const unsigned char* data, std::size_t size) {
     z->avail_out = sizeof chunk;
     rc = inflate(z.get(), Z_NO_FLUSH);
     if (rc != Z_OK && rc != Z_STREAM_END) throw Error(z.message("cannot decompress the archive", rc));
-    out.insert(out.end(), chunk, chunk + (sizeof chunk - z->avail_out));
+    std::size_t got = sizeof chunk - z->avail_out;
+    if (got > limit - out.size())
+      throw Error("the archive holds more than the " + std::to_string(limit) + " bytes announced");
+    out.insert(out.end(), chunk, chunk + got);
     if (rc == Z_OK && z->avail_in == 0 && z->avail_out != 0)
       throw Error("cannot decompress the archive: the gzip stream is cut short");
   } while (rc != Z_STREAM_END);
@@ -300,49 +303,137 @@ Bytes archive_record_data(const Bytes& body, int level) {
 }
 
 Bytes build_executable(const Bytes& launcher, const Bytes& boot, const Bytes& config, const Bytes& archive) {
-  for (char type : {'B', 'V', 'Z'}) {
+  for (char type : {kRecordBoot, kRecordConfig, kRecordArchive}) {
     Record r;
     if (find_record(launcher, type, r))
       throw Error(std::string("the launcher already carries a record ") + type + " at offset " +
                   std::to_string(r.offset) + "; give the plain launcher, not a packed executable");
   }
   Bytes out = launcher;
-  out.reserve(launcher.size() + boot.size() + config.size() + archive.size() + 4 * (kRecordHeaderSize + kGrid));
-  append_record(out, 'B', boot);
-  append_record(out, 'V', config);
-  append_record(out, 'Z', archive);
+  out.reserve(launcher.size() + boot.size() + config.size() + archive.size() +
+              4 * (kRecordHeaderSize + kRecordAlignment));
+  append_record(out, kRecordBoot, boot);
+  append_record(out, kRecordConfig, config);
+  append_record(out, kRecordArchive, archive);
   return out;
 }
 
-bool find_record(const Bytes& file, char type, Record& found) {
-  long long at = quillpod::find_record(file.data(), file.size(), type);
+bool find_record(const unsigned char* file, std::size_t size, char type, Record& found) {
+  long long at = quillpod::find_record(file, size, type);
   // The launcher's scan may stop at a header whose length field is cut off.
-  if (at < 0 || static_cast<std::size_t>(at) + kRecordHeaderSize > file.size()) return false;
+  if (at < 0 || static_cast<std::size_t>(at) + kRecordHeaderSize > size) return false;
   auto offset = static_cast<std::size_t>(at);
-  found = {type, offset, quillpod::record_length(file.data(), offset)};
+  found = {type, offset, quillpod::record_length(file, offset)};
   return true;
 }
 
-std::vector<Entry> parse_archive(const Bytes& body) {
+std::vector<Entry> parse_archive(const unsigned char* body, std::size_t size) {
   std::vector<Entry> entries;
   std::size_t p = 0;
   auto fail = [&](const std::string& why) {
     return Error("archive entry " + std::to_string(entries.size() + 1) + " at offset " + std::to_string(p) + ": " +
                  why);
   };
-  while (p < body.size()) {
-    if (body.size() - p < 5) throw fail("cut short");
-    if (get_u32(&body[p]) != kEntryTag) throw fail("no entry tag");
+  while (p < size) {
+    if (size - p < 5) throw fail("cut short");
+    if (get_u32(&body[p]) != kArchiveEntryTag) throw fail("no entry tag");
     std::size_t n = body[p + 4];
-    if (n > kMaxNameLength) throw fail("name length " + std::to_string(n) + " is above 127");
-    if (body.size() - p < 10 + n) throw fail("cut short");
+    if (n > kArchiveMaxNameLength) throw fail("name length " + std::to_string(n) + " is above 127");
+    if (size - p < 10 + n) throw fail("cut short");
     std::uint32_t s = get_u32(&body[p + 6 + n]);
     if (s > kMaxSize) throw fail("size above 2 GiB");
-    if (body.size() - p - 10 - n < s) throw fail("content runs past the end of the archive");
+    if (size - p - 10 - n < s) throw fail("content runs past the end of the archive");
     entries.push_back({std::string(reinterpret_cast<const char*>(&body[p + 5]), n), p + 10 + n, s});
     p += 10 + n + s;
   }
   return entries;
+}
+
+namespace {
+
+// Shows a configuration line or a name with its control bytes visible.
+std::string visible(const std::string& line) {
+  std::string out;
+  for (char c : line) {
+    auto b = static_cast<unsigned char>(c);
+    if (c == '\r') {
+      out += "\\r";
+    } else if (b < 0x20 || b > 0x7E) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", b);
+      out += hex;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+void list_config(const unsigned char* data, std::size_t size, std::ostream& out) {
+  std::string text(reinterpret_cast<const char*>(data), size);
+  auto nul = text.find('\0');
+  if (nul == std::string::npos) out << "  (the text has no closing NUL)\n";
+  text = text.substr(0, nul);
+  std::size_t from = 0;
+  while (from < text.size()) {
+    auto end = text.find('\n', from);
+    if (end == std::string::npos) end = text.size();
+    out << "  " << visible(text.substr(from, end - from)) << "\n";
+    from = end + 1;
+  }
+}
+
+bool list_archive(const unsigned char* data, std::size_t size, std::ostream& out) {
+  if (size <= 4) {
+    out << "  too short for an archive\n";
+    return false;
+  }
+  std::uint32_t announced = get_u32(data);
+  Bytes body;
+  std::vector<Entry> entries;
+  try {
+    if (announced > kMaxSize) throw Error("its size prefix " + std::to_string(announced) + " is above 2 GiB");
+    body = gzip_decompress(data + 4, size - 4, announced);
+    if (body.size() != announced)
+      throw Error("the archive holds " + std::to_string(body.size()) + " bytes, its size prefix says " +
+                  std::to_string(announced));
+    entries = parse_archive(body);
+  } catch (const Error& e) {
+    out << "  " << e.what() << "\n";
+    return false;
+  }
+  out << "  archive of " << body.size() << " bytes, " << entries.size() << " entries\n";
+  for (const auto& e : entries) {
+    char size_text[24];
+    std::snprintf(size_text, sizeof size_text, "%10zu", e.size);
+    out << "  " << size_text << "  " << visible(e.name) << "\n";
+  }
+  return true;
+}
+
+}  // namespace
+
+bool list_executable(const unsigned char* file, std::size_t size, std::ostream& out) {
+  bool ok = true;
+  for (char type : {kRecordBoot, kRecordConfig, kRecordArchive}) {
+    Record r;
+    if (!find_record(file, size, type, r)) {
+      out << "record " << type << ": none\n";
+      // Without a configuration every key takes its default: not broken.
+      if (type != kRecordConfig) ok = false;
+      continue;
+    }
+    out << "record " << type << ": at offset " << r.offset << ", " << r.size << " bytes\n";
+    std::size_t start = r.offset + kRecordHeaderSize;
+    if (r.size > size - start) {
+      out << "  its data runs past the end of the file\n";
+      ok = false;
+      continue;
+    }
+    if (type == kRecordConfig) list_config(file + start, r.size, out);
+    if (type == kRecordArchive) ok = list_archive(file + start, r.size, out) && ok;
+  }
+  return ok;
 }
 
 Bytes read_file(const fs::path& path) {

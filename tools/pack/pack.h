@@ -6,9 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <iosfwd>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "payload_format.h"
 
 namespace quillpod::pack {
 
@@ -19,16 +22,8 @@ struct Error : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-constexpr std::size_t kGrid = 16;
-constexpr std::size_t kMarkerSize = 15;
-constexpr std::size_t kRecordHeaderSize = 20;
-constexpr std::size_t kMaxNameLength = 127;
-constexpr std::uint32_t kEntryTag = 0xEADC12F0u;
 // The boot stage reads sizes as signed 32-bit numbers.
 constexpr std::uint64_t kMaxSize = 0x7FFFFFFFu;
-
-// Byte k (0..14) of the marker that opens every record.
-unsigned char marker_byte(std::size_t k);
 
 // Appends a 32-bit little-endian number.
 void put_u32(Bytes& out, std::uint32_t value);
@@ -102,8 +97,9 @@ Bytes archive_body(const std::vector<SourceFile>& files);
 // always gives the same bytes.
 Bytes gzip_compress(const Bytes& data, int level);
 
-// Decompresses one whole gzip member, checking its trailer; throws Error.
-Bytes gzip_decompress(const unsigned char* data, std::size_t size);
+// Decompresses one whole gzip member, checking its trailer; throws Error,
+// also as soon as the output would pass `limit` bytes.
+Bytes gzip_decompress(const unsigned char* data, std::size_t size, std::size_t limit = kMaxSize);
 
 // Data of record Z: the body's size, then the body compressed.
 Bytes archive_record_data(const Bytes& body, int level);
@@ -121,7 +117,10 @@ struct Record {
 
 // Finds the first record of the type the way the launcher does (its own
 // scan); false if none. The caller checks that the data fits.
-bool find_record(const Bytes& file, char type, Record& found);
+bool find_record(const unsigned char* file, std::size_t size, char type, Record& found);
+inline bool find_record(const Bytes& file, char type, Record& found) {
+  return find_record(file.data(), file.size(), type, found);
+}
 
 // One entry read back from an archive body.
 struct Entry {
@@ -132,7 +131,15 @@ struct Entry {
 
 // Splits an archive body into its entries; throws Error at the first
 // malformed one, naming its offset.
-std::vector<Entry> parse_archive(const Bytes& body);
+std::vector<Entry> parse_archive(const unsigned char* body, std::size_t size);
+inline std::vector<Entry> parse_archive(const Bytes& body) { return parse_archive(body.data(), body.size()); }
+
+// Writes what a packed executable held in memory carries: each record with
+// its offset and size, the configuration lines (control bytes shown as
+// escapes), the archive's entries with their sizes. Returns false when a
+// record is missing or broken, saying why in the listing. Reads nothing
+// outside the buffer and throws nothing but std::bad_alloc, whatever the bytes.
+bool list_executable(const unsigned char* file, std::size_t size, std::ostream& out);
 
 // Reads a whole file; throws Error naming the file and the reason.
 Bytes read_file(const std::filesystem::path& path);

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 #include <random>
 
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+using namespace quillpod;
 using namespace quillpod::pack;
 
 namespace {
@@ -286,4 +288,75 @@ TEST(RoundTrip, FilesComeBackFromTheExecutable) {
   EXPECT_EQ(entries[1].name, "com\\t\\App.class");
   EXPECT_EQ(entries[2].name, "empty");
   EXPECT_EQ(entries[2].size, 0u);
+}
+
+namespace {
+
+// A small executable in memory, listed as --list shows a file.
+Bytes listed_executable() {
+  Bytes body;
+  append_entry(body, "com\\t\\Main.class", reinterpret_cast<const unsigned char*>("class"), 5);
+  append_entry(body, "empty", nullptr, 0);
+  return build_executable(Bytes(40, 0), bytes("BOOT"), text0("main=com.t.Main\nwin=\x01\r\n"),
+                          archive_record_data(body, 9));
+}
+
+std::string listing(const Bytes& exe, bool* ok) {
+  std::ostringstream out;
+  *ok = list_executable(exe.data(), exe.size(), out);
+  return out.str();
+}
+
+}  // namespace
+
+TEST(List, ShowsRecordsConfigurationAndEntries) {
+  bool ok = false;
+  std::string text = listing(listed_executable(), &ok);
+  EXPECT_TRUE(ok) << text;
+  for (const char* line : {"record B: at offset 48, 4 bytes\n", "  main=com.t.Main\n", "  win=\\x01\\r\n",
+                           "  archive of ", " 2 entries\n", "           5  com\\t\\Main.class\n",
+                           "           0  empty\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << " missing in\n" << text;
+}
+
+TEST(List, DamagedExecutablesAreReportedNotTrusted) {
+  const Bytes good = listed_executable();
+  Record z;
+  ASSERT_TRUE(find_record(good, kRecordArchive, z));
+  const std::size_t z_data = z.offset + kRecordHeaderSize;
+  struct Case {
+    const char* name;
+    Bytes exe;
+    const char* says;
+  };
+  std::vector<Case> cases = {
+      {"plain launcher", Bytes(64, 0), "record B: none"},
+      {"archive cut short", Bytes(good.begin(), good.end() - 3), "runs past the end of the file"},
+      {"header without its length", Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(z.offset + 17)),
+       "record Z: none"},
+  };
+  auto patched = [&](std::size_t at, std::uint32_t value) {
+    Bytes exe = good;
+    for (int i = 0; i < 4; ++i) exe[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
+    return exe;
+  };
+  cases.push_back({"size prefix too small", patched(z_data, 3), "more than the 3 bytes announced"});
+  cases.push_back({"size prefix too large", patched(z_data, 1000), "its size prefix says 1000"});
+  cases.push_back({"size prefix above 2 GiB", patched(z_data, 0x80000000u), "above 2 GiB"});
+  cases.push_back({"record length beyond the file", patched(z.offset + 16, 0xFFFFFFF0u), "runs past the end"});
+  Bytes corrupt = good;
+  corrupt[z_data + 20] ^= 0x55;
+  cases.push_back({"corrupt gzip data", corrupt, "decompress"});
+  for (const Case& c : cases) {
+    bool ok = true;
+    std::string text = listing(c.exe, &ok);
+    EXPECT_FALSE(ok) << c.name << "\n" << text;
+    EXPECT_NE(text.find(c.says), std::string::npos) << c.name << "\n" << text;
+  }
+  // Every cut of the file is listed without a crash or a read past its end.
+  for (std::size_t n = 0; n <= good.size(); ++n) {
+    bool ok = false;
+    listing(Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n)), &ok);
+    EXPECT_EQ(ok, n == good.size()) << n;
+  }
 }
