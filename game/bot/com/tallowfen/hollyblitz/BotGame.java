@@ -1,0 +1,101 @@
+package com.tallowfen.hollyblitz;
+
+import java.util.ArrayList;
+import java.util.List;
+
+/**
+ * The game played by a Bot: before each logic step the bot sets the keys,
+ * a game is started from the front screen, and a lost game is played again
+ * from the end-game panel after a short look at it. Keeps a record of what
+ * happened: games and how they ended, scores, the largest size of each world
+ * list, and every fault the game reported.
+ */
+class BotGame extends HollyBlitz {
+
+    private static final long serialVersionUID = 1L;
+
+    /** Steps the end-game panel is shown before the bot plays again. */
+    static final int LOOKATEND = 60;
+
+    final Bot bot;
+    final List<RuntimeException> faults = new ArrayList<RuntimeException>();
+    long steps;
+    int games;
+    int lostToElves;
+    int lostToPresents;
+    int bestScore;
+    /** Times the score went down within one game. */
+    int scoreDrops;
+    /** Largest size seen of each world list, in the order of worldLists(). */
+    final int[] largest = new int[10];
+    private int endSteps;
+    private int lastScore;
+
+    BotGame(long seed) {
+        bot = new Bot(this, seed);
+    }
+
+    @Override
+    void doMain() {
+        if (gameState == FRONTSCREEN) {
+            startGame();
+            lastScore = score;
+        }
+        bot.decide();
+        int before = gameState;
+        super.doMain();
+        steps++;
+        if (score < lastScore) {
+            scoreDrops++;
+        }
+        lastScore = score;
+        bestScore = Math.max(bestScore, score);
+        java.util.List<java.util.Vector<GameObject>> lists = worldLists();
+        for (int i = 0; i < lists.size(); i++) {
+            largest[i] = Math.max(largest[i], lists.get(i).size());
+        }
+        if (before == PLAYING && gameState == POSTGAME) {
+            games++;
+            if (gun != null && gun.ladderElves > 3) {
+                lostToElves++;
+            } else {
+                lostToPresents++;
+            }
+            endSteps = 0;
+        }
+        if (gameState == POSTGAME && ++endSteps > LOOKATEND) {
+            restartGame();
+            bot.newGame();
+            lastScore = score;
+        }
+    }
+
+    /** The ten world lists, in a fixed order. */
+    java.util.List<java.util.Vector<GameObject>> worldLists() {
+        return java.util.Arrays.asList(banners, barracks, elves, parachutes, presents, reins, reindeers,
+            shells, sleighs, smokeTrails);
+    }
+
+    static final String[] LISTNAMES = {"banners", "barracks", "elves", "parachutes", "presents", "reins",
+        "reindeers", "shells", "sleighs", "smokeTrails"};
+
+    @Override
+    void reportFault(RuntimeException e) {
+        synchronized (faults) {
+            faults.add(e);
+        }
+        super.reportFault(e);
+    }
+
+    /** One line on how the games went. */
+    String summary() {
+        StringBuilder s = new StringBuilder();
+        s.append(String.format("%d steps, %d games (%d lost to elves, %d to presents), best score %d, faults %d",
+            steps, games, lostToElves, lostToPresents, bestScore, faults.size()));
+        s.append("; largest lists:");
+        for (int i = 0; i < LISTNAMES.length; i++) {
+            s.append(' ').append(LISTNAMES[i]).append('=').append(largest[i]);
+        }
+        return s.toString();
+    }
+}
