@@ -1,0 +1,130 @@
+#include "record.h"
+
+#include <cstdio>
+
+namespace scores {
+namespace {
+
+std::string unscramble(std::string_view bytes) {
+  std::string out(bytes);
+  for (char& c : out) c = static_cast<char>(static_cast<unsigned char>(c) ^ kScrambleKey);
+  return out;
+}
+
+// Drops C0 and C1 control characters and DEL; returns the rest as UTF-8 and
+// its length in characters through chars.
+std::string latin1_text(std::string_view latin1, std::size_t& chars) {
+  std::string out;
+  chars = 0;
+  for (char ch : latin1) {
+    auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0)) continue;
+    ++chars;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::variant<Record, Refusal> parse_record(std::string_view raw) {
+  if (raw.empty()) return Refusal{"empty record"};
+  if (raw.size() > kMaxRecordBytes) return Refusal{"record over 1 KiB"};
+  if (raw.back() != '\n') return Refusal{"record not ended by a line feed"};
+
+  // Digits never scramble to a line feed, so the first one ends the score.
+  // A "Q" in the name or address does (0x51 ^ 0x5B == 0x0A), so the lines
+  // between score and opt-in flag are split at their last line feed: an
+  // address rarely holds an upper-case Q, a name often does.
+  std::size_t first = raw.find('\n');
+  if (raw.size() < first + 5 || raw[raw.size() - 3] != '\n')
+    return Refusal{"record has fewer than four lines"};
+  std::string_view score_line = raw.substr(0, first);
+  std::string_view flag_line = raw.substr(raw.size() - 2, 1);
+  std::string_view middle = raw.substr(first + 1, raw.size() - 3 - (first + 1));
+  std::size_t split = middle.rfind('\n');
+  if (split == std::string_view::npos) return Refusal{"record has fewer than four lines"};
+
+  Record r;
+  std::string digits = unscramble(score_line);
+  if (digits.empty() || digits.size() > 10) return Refusal{"score is not 1 to 10 digits"};
+  for (char c : digits) {
+    if (c < '0' || c > '9') return Refusal{"score is not decimal digits"};
+    r.score = r.score * 10 + (c - '0');
+  }
+  if (r.score >= (std::int64_t{1} << 31)) return Refusal{"score out of range"};
+
+  // Line feeds left inside the name or address were "Q"s.
+  std::size_t chars = 0;
+  r.name = latin1_text(unscramble(middle.substr(0, split)), chars);
+  if (chars > kMaxFieldChars) return Refusal{"name longer than 64 characters"};
+  r.email = latin1_text(unscramble(middle.substr(split + 1)), chars);
+  if (chars > kMaxFieldChars) return Refusal{"e-mail address longer than 64 characters"};
+
+  std::string flag = unscramble(flag_line);
+  if (flag != "0" && flag != "1") return Refusal{"opt-in flag is not 0 or 1"};
+  r.optin = flag == "1";
+  return r;
+}
+
+std::string scramble(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(static_cast<unsigned char>(c) ^ kScrambleKey);
+  return out;
+}
+
+std::string encode_record(std::int64_t score, std::string_view name, std::string_view email,
+                          bool optin) {
+  return scramble(std::to_string(score)) + '\n' + scramble(name) + '\n' + scramble(email) + '\n' +
+         scramble(optin ? "1" : "0") + '\n';
+}
+
+std::string html_escape(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (char c : utf8) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string json_string(std::string_view utf8) {
+  std::string out = "\"";
+  for (char ch : utf8) {
+    auto c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      // Keeps the JSON safe to embed in a script element as well.
+      case '<': out += "\\u003c"; break;
+      case '>': out += "\\u003e"; break;
+      case '&': out += "\\u0026"; break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out += ch;
+        }
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace scores

@@ -1,0 +1,49 @@
+// The score record as the game sends it, and the text helpers the page needs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace scores {
+
+// Largest record the server reads; anything longer is refused unread.
+constexpr std::size_t kMaxRecordBytes = 1024;
+// Longest name or e-mail address kept, counted in characters after control
+// characters are removed.
+constexpr std::size_t kMaxFieldChars = 64;
+// The game scrambles each line by XOR with this byte; line feeds stay plain.
+constexpr unsigned char kScrambleKey = 0x5B;
+
+struct Record {
+  std::int64_t score = 0;
+  std::string name;   // UTF-8
+  std::string email;  // UTF-8
+  bool optin = false;
+};
+
+// A refusal, with the reason for the log.
+struct Refusal {
+  std::string reason;
+};
+
+// Reads one whole record (four scrambled lines, each ended by a line feed)
+// and checks every field. The game's characters arrive as their low 8 bits,
+// so the text is read as Latin-1 and kept as UTF-8.
+std::variant<Record, Refusal> parse_record(std::string_view raw);
+
+// The game's line scrambling, for clients written in C++ (tests, benchmark).
+std::string scramble(std::string_view text);
+
+// A whole record as the game puts it on the wire.
+std::string encode_record(std::int64_t score, std::string_view name, std::string_view email,
+                          bool optin);
+
+// Text made safe for HTML element content and attribute values.
+std::string html_escape(std::string_view utf8);
+
+// Text as a JSON string literal, quotes included.
+std::string json_string(std::string_view utf8);
+
+}  // namespace scores

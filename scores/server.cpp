@@ -1,0 +1,333 @@
+#include "server.h"
+
+#include <httplib.h>
+#include <signal.h>
+
+#include <asio.hpp>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "page.h"
+
+namespace scores {
+
+void log_line(const std::string& text) {
+  std::string line = "tinsel-scores: " + text + "\n";
+  std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+namespace {
+
+using asio::ip::tcp;
+
+
+
+// Takes accepted records from the listener and commits them in batches on its
+// own thread; each record's callback learns whether its batch was committed.
+class Recorder {
+ public:
+  using Done = std::function<void(bool stored)>;
+
+  explicit Recorder(Store& store) : store_(store), thread_([this] { loop(); }) {}
+  ~Recorder() { stop(); }
+
+  void submit(Entry entry, Done done) {
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      queue_.push_back({std::move(entry), std::move(done)});
+    }
+    cv_.notify_one();
+  }
+
+  // Commits what is queued, then ends the thread.
+  void stop() {
+    {
+      std::lock_guard<std::mutex> lock(m_);
+      stopping_ = true;
+    }
+    cv_.notify_one();
+    if (thread_.joinable()) thread_.join();
+  }
+
+ private:
+  struct Item {
+    Entry entry;
+    Done done;
+  };
+
+  void loop() {
+    for (;;) {
+      std::vector<Item> batch;
+      {
+        std::unique_lock<std::mutex> lock(m_);
+        cv_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+        if (queue_.empty()) return;
+        while (!queue_.empty() && batch.size() < 1000) {
+          batch.push_back(std::move(queue_.front()));
+          queue_.pop_front();
+        }
+      }
+      std::vector<Entry> entries;
+      entries.reserve(batch.size());
+      for (Item& item : batch) entries.push_back(item.entry);
+      bool stored = true;
+      try {
+        store_.add(entries);
+      } catch (const std::exception& e) {
+        stored = false;
+        log_line("cannot store " + std::to_string(entries.size()) + " record(s): " + e.what());
+      }
+      for (Item& item : batch) item.done(stored);
+    }
+  }
+
+  Store& store_;
+  std::mutex m_;
+  std::condition_variable cv_;
+  std::deque<Item> queue_;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
+// Accepts record connections on one asio thread; each connection has its
+// deadline, and at most max_connections are open at once (the rest wait in
+// the kernel's backlog).
+class RecordListener {
+ public:
+  RecordListener(asio::io_context& io, const Options& options, Recorder& recorder)
+      : io_(io), options_(options), recorder_(recorder), acceptor_(io) {
+    tcp::endpoint at(asio::ip::make_address(options.bind), options.records_port);
+    acceptor_.open(at.protocol());
+    acceptor_.set_option(tcp::acceptor::reuse_address(true));
+    acceptor_.bind(at);
+    acceptor_.listen(asio::socket_base::max_listen_connections);
+  }
+
+  tcp::endpoint endpoint() const { return acceptor_.local_endpoint(); }
+
+  void start() { accept(); }
+
+  // Stops taking connections; those open finish within their deadline.
+  void stop() {
+    stopped_ = true;
+    asio::error_code ignored;
+    acceptor_.close(ignored);
+  }
+
+ private:
+  struct Connection : std::enable_shared_from_this<Connection> {
+    Connection(RecordListener& listener, tcp::socket s)
+        : owner(listener), socket(std::move(s)), timer(socket.get_executor()) {
+      asio::error_code ec;
+      tcp::endpoint peer_end = socket.remote_endpoint(ec);
+      peer = ec ? "unknown" : peer_end.address().to_string();
+    }
+    ~Connection() { owner.connection_ended(); }
+
+    void start() {
+      auto self = shared_from_this();
+      timer.expires_after(std::chrono::milliseconds(owner.options_.read_timeout_ms));
+      timer.async_wait([self](const asio::error_code& ec) {
+        if (ec) return;
+        self->timed_out = true;
+        asio::error_code ignored;
+        self->socket.cancel(ignored);
+        self->socket.close(ignored);
+      });
+      read();
+    }
+
+    void read() {
+      auto self = shared_from_this();
+      socket.async_read_some(
+          asio::buffer(buf.data() + len, buf.size() - len),
+          [self](const asio::error_code& ec, std::size_t n) {
+            self->len += n;
+            if (self->timed_out) return self->refuse("no whole record within the deadline");
+            if (self->len > kMaxRecordBytes) return self->refuse("record over 1 KiB");
+            if (ec == asio::error::eof) return self->finish();
+            if (ec) return self->refuse("connection failed: " + ec.message());
+            self->read();
+          });
+    }
+
+    void refuse(const std::string& why) {
+      timer.cancel();
+      log_line("refused record from " + peer + ": " + why);
+      asio::error_code ignored;
+      socket.close(ignored);
+    }
+
+    void finish() {
+      auto parsed = parse_record(std::string_view(buf.data(), len));
+      if (auto* no = std::get_if<Refusal>(&parsed)) return refuse(no->reason);
+      timer.cancel();
+      Record rec = std::get<Record>(std::move(parsed));
+      std::string line = "accepted score " + std::to_string(rec.score) + " for " +
+                         json_string(rec.name) + " from " + peer;
+      auto self = shared_from_this();
+      Entry entry{std::move(rec), peer,
+                  std::chrono::duration_cast<std::chrono::seconds>(
+                      std::chrono::system_clock::now().time_since_epoch())
+                      .count()};
+      // The listener's loop keeps running while the record is with the writer.
+      auto work = asio::make_work_guard(owner.io_);
+      owner.recorder_.submit(std::move(entry), [self, line, work](bool stored) mutable {
+        asio::post(self->socket.get_executor(),
+                   [self, line, stored] { self->acknowledge(line, stored); });
+        work.reset();
+      });
+    }
+
+    // A client that waits for it learns that its record is committed.
+    void acknowledge(const std::string& line, bool stored) {
+      if (!stored) {
+        log_line("not stored: " + line.substr(std::string("accepted ").size()));
+        asio::error_code ignored;
+        socket.close(ignored);
+        return;
+      }
+      log_line(line);
+      auto self = shared_from_this();
+      asio::async_write(socket, asio::buffer("OK\n", 3),
+                        [self](const asio::error_code&, std::size_t) {
+                          asio::error_code ignored;
+                          self->socket.close(ignored);
+                        });
+    }
+
+    RecordListener& owner;
+    tcp::socket socket;
+    asio::steady_timer timer;
+    std::array<char, kMaxRecordBytes + 1> buf{};
+    std::size_t len = 0;
+    bool timed_out = false;
+    std::string peer;
+  };
+
+  void accept() {
+    if (stopped_ || accepting_ || open_ >= options_.max_connections) return;
+    accepting_ = true;
+    acceptor_.async_accept([this](const asio::error_code& ec, tcp::socket socket) {
+      accepting_ = false;
+      if (stopped_) return;
+      if (!ec) {
+        ++open_;
+        std::make_shared<Connection>(*this, std::move(socket))->start();
+      } else if (ec != asio::error::operation_aborted) {
+        // Out of descriptors and the like: try again shortly rather than spin.
+        log_line("accept failed: " + ec.message());
+        retry_.expires_after(std::chrono::milliseconds(100));
+        retry_.async_wait([this](const asio::error_code&) { accept(); });
+        return;
+      }
+      accept();
+    });
+  }
+
+  void connection_ended() {
+    --open_;
+    accept();
+  }
+
+  asio::io_context& io_;
+  const Options& options_;
+  Recorder& recorder_;
+  tcp::acceptor acceptor_;
+  asio::steady_timer retry_{io_};
+  int open_ = 0;
+  bool accepting_ = false;
+  bool stopped_ = false;
+};
+
+std::string endpoint_text(const std::string& host, unsigned short port) {
+  return (host.find(':') != std::string::npos ? "[" + host + "]" : host) + ":" +
+         std::to_string(port);
+}
+
+}  // namespace
+
+int run_server(const Options& options) {
+  std::unique_ptr<Store> store;
+  try {
+    store = open_store(options.database.empty() ? default_database_path() : options.database);
+  } catch (const std::exception& e) {
+    log_line(std::string("cannot start: ") + e.what());
+    return 1;
+  }
+
+  // The page: cpp-httplib's own thread pool answers requests.
+  httplib::Server http;
+  auto page = [&store](const httplib::Request&, httplib::Response& res, bool json) {
+    try {
+      std::vector<Ranked> best = store->best(kPageScores);
+      if (json)
+        res.set_content(render_json(best), "application/json; charset=utf-8");
+      else
+        res.set_content(render_html(best), "text/html; charset=utf-8");
+      res.set_header("Cache-Control", "no-cache");
+    } catch (const std::exception& e) {
+      log_line(std::string("cannot read scores: ") + e.what());
+      res.status = 503;
+      res.set_content("The high scores cannot be read right now.\n", "text/plain; charset=utf-8");
+    }
+  };
+  http.Get("/", [&](const httplib::Request& q, httplib::Response& r) { page(q, r, false); });
+  http.Get("/index.html", [&](const httplib::Request& q, httplib::Response& r) { page(q, r, false); });
+  http.Get("/scores.json", [&](const httplib::Request& q, httplib::Response& r) { page(q, r, true); });
+  http.set_read_timeout(5, 0);
+  http.set_write_timeout(5, 0);
+  int http_port = options.http_port == 0 ? http.bind_to_any_port(options.bind)
+                                         : (http.bind_to_port(options.bind, options.http_port)
+                                                ? options.http_port
+                                                : -1);
+  if (http_port <= 0) {
+    log_line("cannot start: cannot listen for HTTP on " +
+             endpoint_text(options.bind, options.http_port));
+    return 1;
+  }
+
+  asio::io_context io(1);
+  Recorder recorder(*store);
+  std::unique_ptr<RecordListener> listener;
+  try {
+    listener = std::make_unique<RecordListener>(io, options, recorder);
+  } catch (const std::exception& e) {
+    log_line("cannot start: cannot listen for records on " +
+             endpoint_text(options.bind, options.records_port) + ": " + e.what());
+    return 1;
+  }
+
+  asio::signal_set signals(io, SIGTERM, SIGINT);
+  signals.async_wait([&](const asio::error_code& ec, int signo) {
+    if (ec) return;
+    log_line(std::string("stopping on ") + (signo == SIGTERM ? "SIGTERM" : "SIGINT") +
+             ": finishing the records in hand");
+    listener->stop();
+    http.stop();
+  });
+
+  std::thread http_thread([&http] { http.listen_after_bind(); });
+  // A stop asked for before the HTTP loop runs would be lost.
+  while (!http.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  listener->start();
+  log_line("started: records on " +
+           endpoint_text(options.bind, listener->endpoint().port()) + ", page on http://" +
+           endpoint_text(options.bind, static_cast<unsigned short>(http_port)) + "/, " +
+           store->describe());
+
+  // Runs until the listener is closed and every open connection has ended
+  // (each within its deadline, or once its record is committed).
+  io.run();
+  http_thread.join();
+  recorder.stop();
+  log_line("stopped");
+  return 0;
+}
+
+}  // namespace scores
