@@ -11,6 +11,8 @@ int main(int argc, char** argv) {
       "Receives score records from the game over TCP, stores them, and serves the best 100\n"
       "as a web page (/) and as JSON (/scores.json). Logs every record and every start and\n"
       "stop on standard error; stops cleanly on SIGTERM or SIGINT."};
+  // As with most tools, an option given twice takes its last value.
+  app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   app.add_option("--bind", o.bind, "Address both listeners bind to; widen it on a real server")
       ->capture_default_str();
   app.add_option("--records-port", o.records_port, "TCP port for score records (0: any free port)")

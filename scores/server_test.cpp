@@ -1,0 +1,443 @@
+// Runs the real tinsel-scores binary on loopback against each store: an SQLite
+// file, and a throwaway PostgreSQL server that this test starts and stops.
+#include <arpa/inet.h>
+#include <glob.h>
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <libpq-fe.h>
+#include <netinet/in.h>
+#include <sqlite3.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "record.h"
+#include "test_process.h"
+#include "test_tempdir.h"
+
+#ifndef SCORES_BIN
+#error "SCORES_BIN names the server binary under test"
+#endif
+
+namespace scores {
+namespace {
+
+using namespace quillpod::testing;
+using namespace std::chrono_literals;
+
+std::vector<std::string> base_env() {
+  std::vector<std::string> env = {"PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
+  add_sanitizer_env(env);
+  return env;
+}
+
+// A PostgreSQL server in a private folder, reached only through a Unix socket
+// there. initdb and postgres refuse to run as root, so under root they run as
+// nobody on a folder nobody owns.
+class Postgres : public ::testing::Environment {
+ public:
+  static Postgres* instance;
+
+  void SetUp() override {
+    glob_t g{};
+    if (glob("/usr/lib/postgresql/*/bin/initdb", 0, nullptr, &g) != 0 || g.gl_pathc == 0)
+      FAIL() << "PostgreSQL's initdb not found (Debian package postgresql)";
+    std::string bin = std::filesystem::path(g.gl_pathv[g.gl_pathc - 1]).parent_path();
+    globfree(&g);
+    dir_ = std::make_unique<TempDir>();
+    if (geteuid() == 0) {
+      ASSERT_EQ(chown(dir_->path().c_str(), 65534, 65534), 0);
+    }
+    Spawn init{bin + "/initdb",
+               {"-D", *dir_ / "data", "-U", "scores", "-A", "trust", "-E", "UTF8", "--no-locale",
+                "--no-sync"},
+               base_env(), dir_->path(), geteuid() == 0};
+    Finished f = run(init);
+    ASSERT_EQ(f.exit_code, 0) << f.out << f.err;
+    Spawn server{bin + "/postgres",
+                 {"-D", *dir_ / "data", "-k", dir_->path(), "-c", "listen_addresses=", "-c",
+                  "fsync=off", "-c", "max_connections=60"},
+                 base_env(), dir_->path(), geteuid() == 0};
+    pid_ = spawn(server);
+    bool up = eventually([&] { return PQping(admin_conninfo().c_str()) == PQPING_OK; }, 50ms);
+    ASSERT_TRUE(up) << read_text(*dir_ / "stderr");
+  }
+
+  void TearDown() override {
+    if (pid_ > 0) {
+      kill(pid_, SIGINT);  // fast shutdown
+      finish(pid_, dir_->path());
+    }
+    dir_.reset();
+  }
+
+  std::string admin_conninfo() const { return "host=" + dir_->path() + " user=scores dbname=postgres"; }
+
+  // A fresh database and its URL for the server.
+  std::string create_database() {
+    std::string name = "scores_" + std::to_string(++databases_);
+    PGconn* c = PQconnectdb(admin_conninfo().c_str());
+    PGresult* r = PQexec(c, ("CREATE DATABASE " + name).c_str());
+    bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
+    std::string why = PQerrorMessage(c);
+    PQclear(r);
+    PQfinish(c);
+    if (!ok) throw std::runtime_error("CREATE DATABASE: " + why);
+    return "postgresql:///" + name + "?host=" + dir_->path() + "&user=scores";
+  }
+
+ private:
+  std::unique_ptr<TempDir> dir_;
+  pid_t pid_ = -1;
+  int databases_ = 0;
+};
+Postgres* Postgres::instance = nullptr;
+
+// Connects to 127.0.0.1:port; -1 when refused. Reads never wait forever.
+int connect_to(unsigned short port) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(port);
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+    close(fd);
+    return -1;
+  }
+  timeval tv{60, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  return fd;
+}
+
+void send_all(int fd, const std::string& bytes) {
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    ssize_t n = send(fd, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
+    if (n <= 0) return;  // the server has closed: what it replies tells
+    at += static_cast<std::size_t>(n);
+  }
+}
+
+// What the server says before it closes: "OK\n" once the record is stored.
+std::string reply(int fd) {
+  std::string out;
+  char buf[64];
+  ssize_t n;
+  while ((n = recv(fd, buf, sizeof buf, 0)) > 0) out.append(buf, static_cast<std::size_t>(n));
+  close(fd);
+  return out;
+}
+
+// Sends a whole record the way the game does, then waits for the answer.
+std::string submit(unsigned short port, const std::string& bytes) {
+  int fd = connect_to(port);
+  if (fd < 0) return "refused";
+  send_all(fd, bytes);
+  shutdown(fd, SHUT_WR);
+  return reply(fd);
+}
+
+class ScoreServer : public ::testing::TestWithParam<const char*> {
+ public:
+  TempDir tmp;
+  std::string database;
+  pid_t pid = -1;
+  unsigned short records_port = 0, http_port = 0;
+  std::string run_dir;
+  int starts = 0;
+
+  bool postgresql() const { return std::string(GetParam()) == "postgresql"; }
+
+  void SetUp() override {
+    database = postgresql() ? Postgres::instance->create_database() : tmp / "scores.db";
+  }
+
+  void TearDown() override {
+    if (pid > 0) stop(SIGKILL);
+  }
+
+  // Starts the server on free ports and waits for its start line.
+  void start(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {"--records-port", "0", "--http-port", "0", "--database",
+                                     database};
+    args.insert(args.end(), extra.begin(), extra.end());
+    // Each start logs into a folder of its own, so no earlier start line is read.
+    run_dir = tmp / ("run" + std::to_string(++starts));
+    std::filesystem::create_directory(run_dir);
+    pid = spawn({SCORES_BIN, args, base_env(), run_dir});
+    std::string started;
+    ASSERT_TRUE(eventually([&] {
+      for (const std::string& l : lines_of(log()))
+        if (l.find("started: ") != std::string::npos) started = l;
+      return !started.empty() || waitpid(pid, nullptr, WNOHANG) != 0;
+    })) << log();
+    ASSERT_FALSE(started.empty()) << log();
+    records_port = port_after(started, "records on 127.0.0.1:");
+    http_port = port_after(started, "page on http://127.0.0.1:");
+  }
+
+  Finished stop(int signo) {
+    kill(pid, signo);
+    Finished f = finish(pid, run_dir);
+    pid = -1;
+    return f;
+  }
+
+  std::string log() const { return read_text(run_dir + "/stderr"); }
+
+  std::string get(const std::string& path) {
+    httplib::Client c("127.0.0.1", http_port);
+    c.set_read_timeout(60, 0);
+    auto res = c.Get(path.c_str());
+    return res && res->status == 200 ? res->body : "HTTP failure";
+  }
+
+  // Every stored name with how often it is there, read from the store itself.
+  std::map<std::string, int> stored() {
+    std::map<std::string, int> out;
+    const char* sql = "SELECT name, count(*) FROM scores GROUP BY name";
+    if (postgresql()) {
+      std::string url = database;
+      PGconn* c = PQconnectdb(url.c_str());
+      PGresult* r = PQexec(c, sql);
+      EXPECT_EQ(PQresultStatus(r), PGRES_TUPLES_OK) << PQerrorMessage(c);
+      for (int i = 0; i < PQntuples(r); ++i)
+        out[PQgetvalue(r, i, 0)] = std::stoi(PQgetvalue(r, i, 1));
+      PQclear(r);
+      PQfinish(c);
+    } else {
+      sqlite3* db = nullptr;
+      EXPECT_EQ(sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+      sqlite3_stmt* s = nullptr;
+      EXPECT_EQ(sqlite3_prepare_v2(db, sql, -1, &s, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+      while (sqlite3_step(s) == SQLITE_ROW)
+        out[reinterpret_cast<const char*>(sqlite3_column_text(s, 0))] = sqlite3_column_int(s, 1);
+      sqlite3_finalize(s);
+      sqlite3_close(db);
+    }
+    return out;
+  }
+
+  std::string sqlite_integrity() {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* s = nullptr;
+    std::string out = "cannot check";
+    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &s, nullptr) == SQLITE_OK &&
+        sqlite3_step(s) == SQLITE_ROW)
+      out = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return out;
+  }
+
+ private:
+  static unsigned short port_after(const std::string& line, const std::string& key) {
+    std::size_t at = line.find(key);
+    return at == std::string::npos ? 0
+                                   : static_cast<unsigned short>(std::stoi(line.substr(at + key.size())));
+  }
+};
+
+TEST_P(ScoreServer, RecordReachesStorePageAndJson) {
+  start();
+  EXPECT_EQ(submit(records_port, encode_record(1230, " Quinn <script>alert(1)</script> ",
+                                                "quinn@example.org", false)),
+            "OK\n");
+  EXPECT_EQ(submit(records_port, encode_record(40, "Holly", "secret@example.org", true)), "OK\n");
+  EXPECT_EQ(stored(), (std::map<std::string, int>{{" Quinn <script>alert(1)</script> ", 1},
+                                                   {"Holly", 1}}));
+
+  std::string html = get("/");
+  EXPECT_NE(html.find("Quinn &lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos) << html;
+  EXPECT_EQ(html.find("<script>"), std::string::npos);
+  EXPECT_LT(html.find(">1230<"), html.find(">40<"));
+  std::string json = get("/scores.json");
+  EXPECT_NE(json.find("{\"rank\":1,\"name\":\" Quinn \\u003cscript\\u003ealert(1)\\u003c/script"
+                      "\\u003e \",\"score\":1230,\"date\":\""),
+            std::string::npos)
+      << json;
+  EXPECT_NE(json.find("{\"rank\":2,\"name\":\"Holly\",\"score\":40,"), std::string::npos);
+  for (const std::string& page : {html, json}) {
+    EXPECT_EQ(page.find("example.org"), std::string::npos) << "an e-mail address is shown";
+  }
+  EXPECT_NE(log().find("accepted score 1230 for"), std::string::npos) << log();
+}
+
+TEST_P(ScoreServer, BadRecordsAreRefusedWithoutHarmToOthers) {
+  start({"--read-timeout", "1"});
+  // Two clients that never finish hold their connections open meanwhile.
+  int silent = connect_to(records_port);
+  int half = connect_to(records_port);
+  ASSERT_GE(silent, 0);
+  ASSERT_GE(half, 0);
+  send_all(half, scramble("1230") + "\n" + scramble("Holly") + "\n");
+  EXPECT_EQ(submit(records_port, encode_record(70, "Ivy", "ivy@x.y", true)), "OK\n");
+
+  const std::string refused[] = {
+      "1230\nplain\ntext\n1\n",
+      encode_record(10, "Half Hannah", "h@x.y", true).substr(0, 12),  // half sent, then closed
+      encode_record(10, std::string(65, 'n'), "b", true),  // name too long
+      scramble("99999999999") + "\n" + scramble("a\nb\n1") + "\n",
+      encode_record(10, std::string(2000, 'x'), "b", true),  // over 1 KiB
+      "",
+  };
+  for (const std::string& bytes : refused) EXPECT_EQ(submit(records_port, bytes), "") << bytes;
+
+  // The deadline closes the two that never finished.
+  EXPECT_EQ(reply(silent), "");
+  EXPECT_EQ(reply(half), "");
+  EXPECT_EQ(submit(records_port, encode_record(80, "Noel", "n@x.y", true)), "OK\n");
+  EXPECT_EQ(stored(), (std::map<std::string, int>{{"Ivy", 1}, {"Noel", 1}}));
+  std::size_t refusals = 0;
+  for (const std::string& l : lines_of(log()))
+    if (l.find("refused record from 127.0.0.1: ") != std::string::npos) ++refusals;
+  EXPECT_EQ(refusals, std::size(refused) + 2) << log();
+}
+
+TEST_P(ScoreServer, TwoHundredClientsAtOnceAreStoredExactlyOnce) {
+  start();
+  constexpr int kClients = 200;
+  std::vector<std::string> replies(kClients);
+  std::vector<std::thread> clients;
+  for (int i = 0; i < kClients; ++i)
+    clients.emplace_back([&, i] {
+      replies[i] = submit(records_port, encode_record(i * 10, "player " + std::to_string(i),
+                                                      "p@x.y", i % 2 == 0));
+    });
+  for (std::thread& t : clients) t.join();
+  std::map<std::string, int> expected;
+  for (int i = 0; i < kClients; ++i) {
+    EXPECT_EQ(replies[i], "OK\n") << "client " << i;
+    expected["player " + std::to_string(i)] = 1;
+  }
+  EXPECT_EQ(stored(), expected);
+  std::string json = get("/scores.json");
+  EXPECT_NE(json.find("{\"rank\":1,\"name\":\"player 199\",\"score\":1990,"), std::string::npos);
+  EXPECT_NE(json.find("{\"rank\":100,\"name\":\"player 100\",\"score\":1000,"), std::string::npos);
+  EXPECT_EQ(json.find("\"player 99\""), std::string::npos);
+}
+
+TEST_P(ScoreServer, KillNineLosesNoAcknowledgedRecord) {
+  start();
+  std::mutex m;
+  std::vector<std::string> acknowledged;
+  std::atomic<bool> down{false};
+  std::vector<std::thread> senders;
+  for (int t = 0; t < 4; ++t)
+    senders.emplace_back([&, t] {
+      for (int i = 0; !down; ++i) {
+        std::string name = "s" + std::to_string(t) + "-" + std::to_string(i);
+        std::string answer = submit(records_port, encode_record(i, name, "e@x.y", true));
+        if (answer == "refused") return;
+        if (answer == "OK\n") {
+          std::lock_guard<std::mutex> lock(m);
+          acknowledged.push_back(name);
+        }
+      }
+    });
+  EXPECT_TRUE(eventually([&] {
+    std::lock_guard<std::mutex> lock(m);
+    return acknowledged.size() >= 300;
+  }));
+  Finished f = stop(SIGKILL);
+  down = true;
+  for (std::thread& t : senders) t.join();
+  EXPECT_EQ(f.signal, SIGKILL);
+
+  if (!postgresql()) {
+    EXPECT_EQ(sqlite_integrity(), "ok");
+  }
+  std::map<std::string, int> have = stored();
+  for (const std::string& name : acknowledged) EXPECT_EQ(have[name], 1) << name;
+  for (const auto& [name, count] : have) EXPECT_EQ(count, 1) << name;
+
+  // The store opens again and serves the page.
+  start();
+  EXPECT_NE(get("/scores.json").find("{\"rank\":1,"), std::string::npos);
+  EXPECT_EQ(submit(records_port, encode_record(5, "after", "a@x.y", true)), "OK\n");
+}
+
+TEST_P(ScoreServer, StopSignalFinishesTheRecordInHand) {
+  start();
+  std::string record = encode_record(300, "Late Larry", "l@x.y", true);
+  int fd = connect_to(records_port);
+  ASSERT_GE(fd, 0);
+  send_all(fd, record.substr(0, 6));
+  ASSERT_TRUE(eventually([&] { return log().find("accepted") == std::string::npos; }));
+  kill(pid, SIGTERM);
+  ASSERT_TRUE(eventually([&] { return log().find("stopping on SIGTERM") != std::string::npos; }));
+  EXPECT_EQ(connect_to(records_port), -1) << "a new connection is taken while stopping";
+  send_all(fd, record.substr(6));
+  shutdown(fd, SHUT_WR);
+  EXPECT_EQ(reply(fd), "OK\n");
+  Finished f = finish(pid, run_dir);
+  pid = -1;
+  EXPECT_EQ(f.exit_code, 0) << f.err;
+  EXPECT_NE(f.err.find("stopped"), std::string::npos);
+  EXPECT_EQ(stored(), (std::map<std::string, int>{{"Late Larry", 1}}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, ScoreServer, ::testing::Values("sqlite", "postgresql"),
+                         [](const ::testing::TestParamInfo<const char*>& p) { return std::string(p.param); });
+
+TEST(ScoreServerStart, DefaultsAndFailures) {
+  TempDir tmp;
+  // Without --database the file goes under XDG_DATA_HOME, folders made.
+  std::vector<std::string> env = base_env();
+  env.push_back("XDG_DATA_HOME=" + tmp / "data");
+  pid_t pid = spawn({SCORES_BIN, {"--records-port", "0", "--http-port", "0"}, env, tmp.path()});
+  EXPECT_TRUE(eventually([&] { return read_text(tmp / "stderr").find("started") != std::string::npos; }));
+  EXPECT_TRUE(std::filesystem::exists(tmp / "data/tinsel-barrage/scores.db"));
+  kill(pid, SIGINT);
+  Finished f = finish(pid, tmp.path());
+  EXPECT_EQ(f.exit_code, 0);
+  EXPECT_NE(f.err.find("stopping on SIGINT"), std::string::npos) << f.err;
+
+  // A port already taken.
+  int taken = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(taken, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ASSERT_EQ(listen(taken, 1), 0);
+  socklen_t len = sizeof a;
+  getsockname(taken, reinterpret_cast<sockaddr*>(&a), &len);
+  std::string port = std::to_string(ntohs(a.sin_port));
+
+  struct Case {
+    std::vector<std::string> args;
+    const char* says;
+  };
+  const Case cases[] = {
+      {{"--database", "/proc/no/such/scores.db"}, "cannot start: cannot create"},
+      {{"--database", "postgresql:///none?host=" + tmp / "nowhere"}, "cannot connect to PostgreSQL"},
+      {{"--records-port", port, "--database", tmp / "a.db"}, "cannot listen for records"},
+      {{"--http-port", port, "--database", tmp / "b.db"}, "cannot listen for HTTP"},
+      {{"--bind", "not-an-address", "--database", tmp / "c.db"}, "cannot start"},
+      {{"--records-port", "70000"}, "--records-port"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"--records-port", "0", "--http-port", "0"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    Finished r = run({SCORES_BIN, args, env, tmp.path()});
+    EXPECT_NE(r.exit_code, 0) << c.says;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  }
+  close(taken);
+}
+
+}  // namespace
+}  // namespace scores
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  scores::Postgres::instance = new scores::Postgres;
+  ::testing::AddGlobalTestEnvironment(scores::Postgres::instance);
+  return RUN_ALL_TESTS();
+}
