@@ -29,9 +29,12 @@ public class quillpodboot implements Runnable {
     static final int ENTRY_TAG = 0xEADC12F0;
     static final int MARKER_SIZE = 100;
 
-    // Below this many entries a second writer thread costs more than it saves.
-    static final int PARALLEL_ENTRIES = 64;
-    static int WRITERS = 2;  // not final: the boot benchmark tries other counts
+    // Creating files on a busy or slow disk goes faster with several writers,
+    // each waiting for the file system while the others go on; a writer
+    // needs this many files to pay for its thread, and more than the cap
+    // gained nothing when measured.
+    static final int ENTRIES_PER_WRITER = 48;
+    static int MAX_WRITERS = 8;  // not final: the boot benchmark tries other counts
 
     /** The configuration's key=value pairs. */
     Properties m_vars = new Properties();
@@ -622,7 +625,7 @@ public class quillpodboot implements Runnable {
      * write one of its files.
      */
     private quillpodboot writeAll() throws InterruptedException {
-        int writers = e_count < PARALLEL_ENTRIES ? 1 : WRITERS;
+        int writers = writersFor(e_count);
         if (writers == 1) {
             run();
             return w_ok ? null : this;
@@ -649,6 +652,11 @@ public class quillpodboot implements Runnable {
             }
         }
         return failed;
+    }
+
+    /** How many threads write this many files. */
+    static int writersFor(int entries) {
+        return Math.max(1, Math.min(MAX_WRITERS, entries / ENTRIES_PER_WRITER));
     }
 
     /** Writes this list's files, one write each; keeps the first failure. */

@@ -12,7 +12,7 @@ import java.util.Random;
  *                       files of ~2.9 KB, 330 of ~1.8 KB and 32 of ~14 KB, all
  *                       random bytes (incompressible, ~1.26 MB)
  *   unpack EXE WRITERS DIR  times the boot stage's uncompress and parseFiles on the
- *                       executable's archive with that many writer threads, in
+ *                       executable's archive with at most that many writer threads, in
  *                       a new directory under DIR: the
  *                       first round (a cold VM, as in a real start) and the
  *                       median of 5 more; prints "writers cold-inflate
@@ -47,7 +47,7 @@ public class BootBench {
     }
 
     static void unpack(String exe, int writers, File under) throws Exception {
-        quillpodboot.WRITERS = writers;
+        quillpodboot.MAX_WRITERS = writers;
         byte[] file = quillpodboot.readFile(exe);
         byte[] z = quillpodboot.getSection(file, 'Z');
         int size = quillpodboot.getNumber(z, 0);

@@ -97,16 +97,18 @@ awk -v q="$Q" -v j="$J" -v m="$M" 'BEGIN {
 echo
 echo "Boot stage unpacking of the same archive, ms (cold = first round in a fresh VM, warm = median of 5 more rounds):"
 echo "  writers  cold uncompress  cold write   warm uncompress  warm write"
-for w in 1 2 3 4; do : >"$work/u$w"; done
+for w in 1 2 4 8; do : >"$work/u$w"; done
 for i in 1 2 3; do
-  for w in 1 2 3 4; do
+  for w in 1 2 4 8; do
     java -cp "$work/harness:$build/boot/classes" BootBench unpack "$work/packed" "$w" "$work/tmp" >>"$work/u$w"
     rm -rf "$(tail -1 "$work/u$w" | cut -d' ' -f6)"
   done
 done
-for w in 1 2 3 4; do
+for w in 1 2 4 8; do
   printf "  %7d  %15s  %10s   %15s  %10s\n" "$w" \
     "$(cut -d' ' -f2 "$work/u$w" | sort -n | sed -n 2p)" "$(cut -d' ' -f3 "$work/u$w" | sort -n | sed -n 2p)" \
     "$(cut -d' ' -f4 "$work/u$w" | sort -n | sed -n 2p)" "$(cut -d' ' -f5 "$work/u$w" | sort -n | sed -n 2p)"
 done
-echo "  (medians of 3 VMs; the boot stage uses $(grep -o 'static int WRITERS = [0-9]*' boot/quillpodboot.java | grep -o '[0-9]*$') writers)"
+echo "  (medians of 3 VMs; the boot stage picks one writer per" \
+  "$(grep -o 'ENTRIES_PER_WRITER = [0-9]*' boot/quillpodboot.java | grep -o '[0-9]*$') files, at most" \
+  "$(grep -o 'static int MAX_WRITERS = [0-9]*' boot/quillpodboot.java | grep -o '[0-9]*$'))"
