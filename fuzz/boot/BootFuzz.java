@@ -103,7 +103,7 @@ public final class BootFuzz {
 
     public static void main(String[] args) throws Exception {
         long runs = Long.MAX_VALUE;
-        long seconds = Long.MAX_VALUE;
+        long seconds = Long.MAX_VALUE / 1000;
         long seed = System.nanoTime();
         Path artifacts = Paths.get(".");
         List<Path> folders = new ArrayList<>();
