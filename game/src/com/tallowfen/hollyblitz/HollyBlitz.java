@@ -14,8 +14,17 @@ import java.awt.event.KeyListener;
 import java.awt.event.WindowAdapter;
 import java.awt.event.WindowEvent;
 import java.awt.image.BufferedImage;
+import java.io.ByteArrayOutputStream;
 import java.io.IOException;
+import java.io.InterruptedIOException;
+import java.io.OutputStream;
+import java.net.InetAddress;
+import java.net.InetSocketAddress;
+import java.net.Socket;
+import java.net.SocketTimeoutException;
 import java.util.Random;
+import java.util.Timer;
+import java.util.TimerTask;
 import java.util.Vector;
 
 /**
@@ -307,6 +316,7 @@ public class HollyBlitz extends Frame implements Runnable {
         workspace = dir != null ? dir : ".";
         playfield = new GameCanvas(this);
         add(playfield);
+        scoreInterface = new ScoreInterface(this);
     }
 
     public static void main(String[] argv) {
@@ -666,8 +676,36 @@ public class HollyBlitz extends Frame implements Runnable {
         return ButtonRect.TALLOWFEN_BACK_B.contains(x, y) && openPage(homePage);
     }
 
-    /** The score entry form's submit button. */
+    /**
+     * The score entry form's submit button: reports the score once, whatever
+     * the outcome, then returns to the end-game panel. Holds the game
+     * object's lock; the world lock only for the moments the score and the
+     * state change, never across the network or a dialog.
+     */
     void buttonSubmit(int x, int y) {
+        synchronized (this) {
+            if (!ButtonRect.SUBMIT.contains(x, y)) {
+                return;
+            }
+            if (scoreInterface.handleField.getText().trim().isEmpty()
+                    || scoreInterface.emailField.getText().trim().isEmpty()) {
+                alert("Error", "Enter a name and e-mail address.");
+                return;
+            }
+            int value;
+            synchronized (worldLock) {
+                if (score <= 0) {
+                    return;
+                }
+                value = score;
+                score = 0;
+            }
+            submitScore(value);
+            hideScoreInterface();
+            synchronized (worldLock) {
+                gameState = POSTGAME;
+            }
+        }
     }
 
     void buttonCancel(int x, int y) {
@@ -683,11 +721,186 @@ public class HollyBlitz extends Frame implements Runnable {
         }
     }
 
-    /** Shows the score entry form with the score as the player sees it. */
+    /** Shows the score entry form with the score as the player sees it, ready for the name. */
     void showScoreInterface() {
+        scoreInterface.scoreField.setText(Integer.toString(score * 10));
+        scoreInterface.show();
+        scoreInterface.handleField.requestFocus();
     }
 
+    /** Hides the form; the keys go back to the game. */
     void hideScoreInterface() {
+        scoreInterface.hide();
+        playfield.requestFocus();
+    }
+
+    /** The score entry form; its controls are children of this window. */
+    final ScoreInterface scoreInterface;
+    /** Byte that scrambles every character of the score record. */
+    static final int SCRAMBLE_KEY = 0x5B;
+    /*
+     * A host that does not answer must not hold the player for minutes: the
+     * connection (name look-up included) gets this long, and so does the
+     * sending after it. Assignable, so a test can wait less.
+     */
+    static int scoreConnectMillis = 10000;
+    static int scoreSendMillis = 10000;
+
+    /**
+     * Sends the score record (counter x 10, name, e-mail address, opt-in) to
+     * the score server over a fresh connection and tells the player how it went.
+     */
+    void submitScore(int theScore) {
+        String name = scoreInterface.handleField.getText();
+        String email = scoreInterface.emailField.getText();
+        if (name.trim().isEmpty() || email.trim().isEmpty()) {
+            return;
+        }
+        byte[] record = scoreRecord(theScore, name, email, scoreInterface.emailCheckbox.getState());
+        Socket connection;
+        try {
+            connection = connectToScoreServer(scoreServer, scorePort, scoreConnectMillis);
+        } catch (IOException | RuntimeException e) {
+            alert("Error", "Could not connect to high score server.");
+            return;
+        }
+        if (!send(connection, record, scoreSendMillis)) {
+            alert("Error", "Error sending score to server.");
+            return;
+        }
+        alert("Success", "Your score has been recorded!");
+    }
+
+    /** The four lines on the wire: each scrambled, each ended by a plain line feed. */
+    static byte[] scoreRecord(int theScore, String name, String email, boolean optIn) {
+        ByteArrayOutputStream out = new ByteArrayOutputStream();
+        String[] lines = {
+            Integer.toString(theScore * 10), name.replace("#", ""), email.replace("#", ""), optIn ? "1" : "0",
+        };
+        for (String line : lines) {
+            byte[] scrambled = cryptString(line);
+            out.write(scrambled, 0, scrambled.length);
+            out.write(10);
+        }
+        return out.toByteArray();
+    }
+
+    /** One byte per character: its low 8 bits XOR the scramble key. */
+    static byte[] cryptString(String s) {
+        byte[] out = new byte[s.length()];
+        for (int i = 0; i < out.length; i++) {
+            out[i] = (byte) ((s.charAt(i) ^ SCRAMBLE_KEY) & 0xff);
+        }
+        return out;
+    }
+
+    /**
+     * Connects within the time given, the name look-up included; a look-up
+     * that hangs is left to finish on its own daemon thread.
+     */
+    static Socket connectToScoreServer(final String host, int port, int millis) throws IOException {
+        final long deadline = System.nanoTime() + millis * 1000000L;
+        final InetAddress[] found = new InetAddress[1];
+        final IOException[] failed = new IOException[1];
+        Thread lookup = new Thread("Score server look-up") {
+            @Override
+            public void run() {
+                try {
+                    InetAddress address = InetAddress.getByName(host);
+                    synchronized (found) {
+                        found[0] = address;
+                    }
+                } catch (IOException e) {
+                    synchronized (found) {
+                        failed[0] = e;
+                    }
+                }
+            }
+        };
+        lookup.setDaemon(true);
+        lookup.start();
+        try {
+            lookup.join(Math.max(1, millis));
+        } catch (InterruptedException e) {
+            Thread.currentThread().interrupt();
+            throw new InterruptedIOException("interrupted while looking up " + host);
+        }
+        synchronized (found) {
+            if (failed[0] != null) {
+                throw failed[0];
+            }
+            if (found[0] == null) {
+                throw new SocketTimeoutException("no address for " + host + " in time");
+            }
+        }
+        long left = (deadline - System.nanoTime()) / 1000000L;
+        if (left <= 0) {
+            throw new SocketTimeoutException("no address for " + host + " in time");
+        }
+        Socket s = new Socket();
+        try {
+            s.connect(new InetSocketAddress(found[0], port), (int) left);
+        } catch (IOException | RuntimeException e) {
+            s.close();
+            throw e;
+        }
+        return s;
+    }
+
+    /**
+     * Writes the record and closes the connection; false when a step fails or
+     * the whole exchange takes longer than the time given (a watchdog then
+     * closes the connection, which ends a write the server never takes).
+     */
+    static boolean send(final Socket connection, byte[] record, int millis) {
+        Timer watchdog = new Timer("Score send deadline", true);
+        final boolean[] late = new boolean[1];
+        watchdog.schedule(new TimerTask() {
+            @Override
+            public void run() {
+                synchronized (late) {
+                    late[0] = true;
+                }
+                closeQuietly(connection);
+            }
+        }, Math.max(1, millis));
+        try {
+            OutputStream out = connection.getOutputStream();
+            out.write(record);
+            out.close();
+            connection.close();
+        } catch (IOException | RuntimeException e) {
+            closeQuietly(connection);
+            return false;
+        } finally {
+            watchdog.cancel();
+        }
+        synchronized (late) {
+            return !late[0];
+        }
+    }
+
+    private static void closeQuietly(Socket s) {
+        try {
+            s.close();
+        } catch (IOException e) {
+            // Nothing more can go wrong with a connection being given up.
+        }
+    }
+
+    /**
+     * A modal message over the game window, centred on it; returns when the
+     * player has pressed its button. The dialog goes once it has been answered.
+     */
+    void alert(String title, String message) {
+        AlertDialog dialog = new AlertDialog(this, true);
+        dialog.setAlertTitle(title);
+        dialog.setAlertMessage(message);
+        dialog.setAlertButtonLabel("OK");
+        dialog.setLocation(getX() + (getWidth() - dialog.getWidth()) / 2,
+            getY() + (getHeight() - dialog.getHeight()) / 2);
+        dialog.setVisible(true);
+        dialog.dispose();
     }
 
     /**

@@ -1,0 +1,111 @@
+package com.tallowfen.hollyblitz;
+
+import java.awt.Checkbox;
+import java.awt.Component;
+import java.awt.Container;
+import java.awt.Dimension;
+import java.awt.Insets;
+import java.awt.LayoutManager;
+import java.awt.Rectangle;
+import java.awt.TextField;
+import java.util.IdentityHashMap;
+import java.util.Map;
+
+/**
+ * The score entry form over the score entry panel: the score (read only),
+ * the player's name, the e-mail address and the news opt-in box. The panel
+ * picture carries the labels; the controls are children of the game window,
+ * placed where the panel expects them. The fields keep their text between
+ * showings.
+ */
+class ScoreInterface {
+
+    final HollyBlitz game;
+    final TextField scoreField = new TextField(20);
+    final TextField handleField = new TextField(20);
+    final TextField emailField = new TextField(24);
+    final Checkbox emailCheckbox = new Checkbox();
+
+    ScoreInterface(HollyBlitz game) {
+        this.game = game;
+        scoreField.setEditable(false);
+        emailCheckbox.setState(true);
+        Placement placement = new Placement(game.playfield);
+        game.setLayout(placement);
+        // Bounds as on the panel, in window coordinates with the title bar INSET rows high.
+        add(placement, scoreField, 310, 74, 128, 24);
+        add(placement, handleField, 310, 106, 128, 24);
+        add(placement, emailField, 310, 138, 128, 24);
+        add(placement, emailCheckbox, 170, 180, 12, 12);
+        hide();
+    }
+
+    private void add(Placement placement, Component c, int x, int y, int width, int height) {
+        placement.at.put(c, new Rectangle(x, y - HollyBlitz.INSET, width, height));
+        // Index 0: in front of the drawing area.
+        game.add(c, 0);
+    }
+
+    void show() {
+        setVisible(true);
+        game.validate();
+    }
+
+    void hide() {
+        setVisible(false);
+    }
+
+    private void setVisible(boolean b) {
+        scoreField.setVisible(b);
+        handleField.setVisible(b);
+        emailField.setVisible(b);
+        emailCheckbox.setVisible(b);
+    }
+
+    /**
+     * The game window's layout: the drawing area fills the space inside the
+     * borders, and each form control keeps its place relative to the drawing
+     * area, the same mapping that mouse presses get.
+     */
+    static final class Placement implements LayoutManager {
+
+        final Map<Component, Rectangle> at = new IdentityHashMap<Component, Rectangle>();
+        private final Component playfield;
+
+        Placement(Component playfield) {
+            this.playfield = playfield;
+        }
+
+        @Override
+        public void layoutContainer(Container window) {
+            Insets in = window.getInsets();
+            Dimension area = playfield.getPreferredSize();
+            playfield.setBounds(in.left, in.top, area.width, area.height);
+            for (Map.Entry<Component, Rectangle> e : at.entrySet()) {
+                Rectangle r = e.getValue();
+                e.getKey().setBounds(in.left + r.x, in.top + r.y, r.width, r.height);
+            }
+        }
+
+        @Override
+        public Dimension preferredLayoutSize(Container window) {
+            Insets in = window.getInsets();
+            Dimension area = playfield.getPreferredSize();
+            return new Dimension(in.left + area.width + in.right, in.top + area.height + in.bottom);
+        }
+
+        @Override
+        public Dimension minimumLayoutSize(Container window) {
+            return preferredLayoutSize(window);
+        }
+
+        @Override
+        public void addLayoutComponent(String name, Component c) {
+        }
+
+        @Override
+        public void removeLayoutComponent(Component c) {
+            at.remove(c);
+        }
+    }
+}
