@@ -26,7 +26,7 @@ pack() {
   local args=()
   for pair in "$@"; do args+=(-c "$pair"); done
   "$pack" --launcher "$launcher" --boot "$boot" "${args[@]}" -o "$work/$out" "$work/app" "$work/media" \
-    || fail "packing $out"
+    ${extra:+"$extra"} || fail "packing $out"
 }
 
 # run <name> <expected status> <executable> [args...]: leaves stdout and stderr in $out, $err.
@@ -48,7 +48,9 @@ pack probe main=e2eapp.Probe
 pack probe-java main=e2eapp.Probe target=C
 pack too-new main=e2eapp.Probe minver=99 target=C
 pack missing-class main=e2eapp.Missing target=C
-pack missing-class-jars main=e2eapp.Missing target=C jars=none.jar
+# The jars key allows one restart; an empty jar stands in for a real one.
+mkdir -p "$work/jars" && { printf 'PK\005\006'; head -c 18 /dev/zero; } >"$work/jars/none.jar"
+extra="$work/jars" pack missing-class-jars main=e2eapp.Missing target=C jars=none.jar
 
 # Arguments arrive unchanged, whatever characters they hold.
 args=("args" "two words" 'say "hi"' 'back\slash' 'trailing\' 'C:\dir with space\' '\\"' "" "ünïcödé ✓" "*")

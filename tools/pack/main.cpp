@@ -1,19 +1,16 @@
 // quillpod-pack: appends a Java application to the quillpod launcher, giving
 // one executable that carries everything it runs; or lists what a packed
-// executable carries.
+// executable carries. Only the command line lives here: the work is done by
+// the engine (application.h, pack.h).
 #include <CLI/CLI.hpp>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "application.h"
 #include "pack.h"
 
 namespace fs = std::filesystem;
@@ -21,151 +18,128 @@ using namespace quillpod::pack;
 
 namespace {
 
-// A temporary file beside the output; removed unless it was renamed into place.
-class TempOutput {
- public:
-  explicit TempOutput(const fs::path& output) : output_(output) {
-    std::string pattern = output.string() + ".XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    fd_ = mkstemp(name.data());
-    if (fd_ < 0) throw Error("cannot create a file beside " + output.string() + ": " + std::strerror(errno));
-    path_ = name.data();
-  }
-  ~TempOutput() {
-    if (fd_ >= 0) close(fd_);
-    if (!path_.empty()) unlink(path_.c_str());
-  }
-  TempOutput(const TempOutput&) = delete;
-  TempOutput& operator=(const TempOutput&) = delete;
+const char* kDescription =
+    "Packs a Java application into one executable: the quillpod launcher followed by the boot class, the "
+    "configuration text and a compressed archive of the application's files. The same inputs always give the "
+    "same bytes.\n\n"
+    "  quillpod-pack -o myapp myapp.jar\n"
+    "  quillpod-pack -o editor --jar-dir /usr/share/editor/lib --main org.example.Editor --vm-arg=-Xmx2g\n"
+    "  quillpod-pack -o game --main com.example.Game classes/ --folder media/XmasGifs\n"
+    "  quillpod-pack --list myapp\n\n"
+    "A jar is carried at the archive's root; its manifest's Main-Class gives main, the jars its Class-Path names "
+    "beside it are carried too, all of them are listed in jars, and Add-Opens/Add-Exports become VM options, "
+    "unless the configuration sets those keys. Directories are merged at the root.\n\n"
+    "Configuration keys (-c key=value):\n"
+    "  main     the class whose main(String[]) runs, e.g. com.example.App\n"
+    "  minver   lowest Java version accepted, dotted, e.g. 1.8 or 11 (default 1.1)\n"
+    "  target   which VM commands are tried, a letter: C java only, D jview and java, G java and jre,\n"
+    "           H jview, java and jre (default); A, B, E and F never try java and are refused\n"
+    "  helpurl  base address of the help pages offered with failure messages\n"
+    "  jars     comma-separated archive names of jars put on the class path\n"
+    "  vmargs   options for the VM, quoted as on a command line, before the launcher's own\n"
+    "  Other keys are stored but read by nobody.\n\n"
+    "Ship the executable made from the stripped launcher (the default). The application's standard error "
+    "reaches standard output. Each start unpacks the whole application into a fresh temporary directory, so a "
+    "large application is best carried as a few jars rather than thousands of files.\n";
 
-  // Writes everything, makes it executable and moves it over the output.
-  void commit(const Bytes& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-      ssize_t n = write(fd_, data.data() + done, data.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) fail("cannot write");
-      done += static_cast<std::size_t>(n);
-    }
-    // Executable for everyone the umask allows, as a linker would make it.
-    mode_t mask = umask(0);
-    umask(mask);
-    if (fchmod(fd_, 0777 & ~mask) != 0) fail("cannot make executable");
-    int fd = fd_;
-    fd_ = -1;
-    if (close(fd) != 0) fail("cannot write");
-    if (rename(path_.c_str(), output_.c_str()) != 0) fail("cannot rename into place");
-    path_.clear();
-  }
+// The folder of this program, where a build or an installation keeps the
+// launcher and the boot class beside it.
+fs::path own_folder(const char* argv0) {
+  std::error_code ec;
+  fs::path self = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) self = fs::absolute(argv0, ec);
+  return self.parent_path();
+}
 
- private:
-  [[noreturn]] void fail(const char* what) {
-    throw Error(std::string(what) + " " + output_.string() + ": " + std::strerror(errno));
+fs::path beside_packer(const fs::path& folder, std::initializer_list<const char*> names, const char* option) {
+  std::vector<std::string> tried;
+  for (const char* name : names) {
+    fs::path candidate = folder / name;
+    std::error_code ec;
+    if (fs::is_regular_file(candidate, ec)) return candidate;
+    tried.push_back(candidate.string());
   }
-  fs::path output_;
-  std::string path_;
-  int fd_ = -1;
-};
-
-// Prints the records and archive entries; returns false if something is broken.
-bool list(const fs::path& exe_path) {
-  Bytes exe = read_file(exe_path);
-  bool ok = list_executable(exe.data(), exe.size(), std::cout);
-  std::cout.flush();
-  return ok;
+  std::string list;
+  for (const auto& t : tried) list += (list.empty() ? "" : " or ") + t;
+  throw Error(std::string("no ") + option + " given, and none beside the packer (" + list + "); give " + option +
+              " FILE");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{
-      "Packs a Java application into one executable: the quillpod launcher followed by the boot class, "
-      "the configuration text and a compressed archive of the application's files. The same inputs "
-      "always give the same bytes.\n\n"
-      "  quillpod-pack --launcher quillpod --boot quillpodboot.class -c main=my.App -o myapp classes/ media/\n"
-      "  quillpod-pack --list myapp\n",
-      "quillpod-pack"};
+  CLI::App app{kDescription, "quillpod-pack"};
   app.get_formatter()->column_width(32);
 
-  fs::path launcher, boot, output, config_file, listed;
+  Request request;
+  fs::path config_file, listed;
   std::vector<std::string> pairs;
-  std::vector<fs::path> dirs, folders;
-  int level = 9;
 
   auto* list_opt = app.add_option("--list", listed,
                                   "List the records and archive entries (size, name) of a packed executable, "
                                   "then stop; no other option may be given");
-  app.add_option("--launcher", launcher, "The launcher executable to start from (without records)");
-  app.add_option("--boot", boot, "The boot stage's class file, quillpodboot.class");
-  app.add_option("-o,--output", output,
+  app.add_option("-o,--output", request.output,
                  "Where to write the executable; written beside it under a temporary name, made "
                  "executable and then renamed, so no half-written file is ever left there");
+  app.add_option("--main", request.main_class, "The main class (sets main), e.g. com.example.App");
+  app.add_option("--jar-dir", request.jar_dirs,
+                 "Carry every jar of the folder and put them all on the class path; repeatable")
+      ->allow_extra_args(false);
+  app.add_option("--vm-arg", request.vm_args,
+                 "One option for the VM, e.g. --vm-arg=-Xmx2g or --vm-arg=-Dapp.home=/opt/app; repeatable, "
+                 "added to vmargs")
+      ->allow_extra_args(false);
+  app.add_option("-c,--config", pairs,
+                 "One configuration pair key=value (see the keys above); repeatable; replaces the value of "
+                 "the same key from --config-file")
+      ->allow_extra_args(false);
   app.add_option("--config-file", config_file,
                  "Configuration pairs, one key=value a line; blank lines and lines starting with '#' are "
                  "skipped, a trailing carriage return is dropped");
-  app.add_option("-c,--config", pairs,
-                 "One configuration pair key=value, e.g. main=com.example.App, minver=1.1, target=C; "
-                 "repeatable; replaces the value of the same key from --config-file")
-      ->allow_extra_args(false);
-  app.add_option("--level", level, "Compression level, 0 (stored) to 9 (smallest)")
-      ->check(CLI::Range(0, 9))
-      ->capture_default_str();
-  app.add_option("--folder", folders,
+  app.add_option("--folder", request.folders,
                  "Carry a directory as a folder of its own name at the archive's root, e.g. "
                  "--folder media/XmasGifs gives XmasGifs\\frame0.gif; repeatable")
       ->allow_extra_args(false);
-  app.add_option("dirs", dirs,
-                 "Directories whose files form the archive; their contents are merged at the archive's "
-                 "root, and a name found in two of them is an error");
+  app.add_option("--launcher", request.launcher,
+                 "The launcher to start from (default: quillpod-stripped, else quillpod, beside the packer)");
+  app.add_option("--boot", request.boot, "The boot class (default: quillpodboot.class beside the packer)");
+  app.add_option("--level", request.level, "Compression level, 0 (stored) to 9 (smallest)")
+      ->check(CLI::Range(0, 9))
+      ->capture_default_str();
+  app.add_option("inputs", request.inputs,
+                 "Jars and directories of the application; directories are merged at the archive's root, and "
+                 "a name found twice is an error");
 
   CLI11_PARSE(app, argc, argv);
 
   try {
     if (*list_opt) {
-      if (!launcher.empty() || !boot.empty() || !output.empty() || !config_file.empty() || !pairs.empty() ||
-          !dirs.empty() || !folders.empty())
+      if (!request.output.empty() || !request.inputs.empty() || !request.folders.empty() ||
+          !request.jar_dirs.empty() || !request.vm_args.empty() || !request.main_class.empty() ||
+          !request.launcher.empty() || !request.boot.empty() || !pairs.empty() || !config_file.empty())
         throw Error("--list takes only the executable to list");
-      if (list(listed)) return 0;
+      Bytes exe = read_file(listed);
+      bool ok = list_executable(exe.data(), exe.size(), std::cout);
+      std::cout.flush();
+      if (ok) return 0;
       throw Error(listed.string() + " is not a complete packed executable (see the listing above)");
     }
-    if (launcher.empty() || boot.empty() || output.empty())
-      throw Error("--launcher, --boot and --output are all needed (see --help)");
-    if (dirs.empty() && folders.empty()) throw Error("no directory of application files given (see --help)");
-    std::vector<SourceDir> sources;
-    for (const auto& d : dirs) sources.push_back({d, ""});
-    for (const auto& f : folders) {
-      std::string name = fs::absolute(f).lexically_normal().filename().string();
-      if (name.empty()) name = fs::absolute(f).lexically_normal().parent_path().filename().string();
-      if (auto problem = name_problem(name); !problem.empty())
-        throw Error("cannot carry " + f.string() + " as a folder: " + problem);
-      sources.push_back({f, name});
-    }
+    if (request.output.empty()) throw Error("no output given: say where the executable goes with -o FILE");
+    fs::path here = own_folder(argv[0]);
+    if (request.launcher.empty()) request.launcher = beside_packer(here, {"quillpod-stripped", "quillpod"}, "--launcher");
+    if (request.boot.empty()) request.boot = beside_packer(here, {"quillpodboot.class"}, "--boot");
 
-    std::vector<ConfigPair> config;
     if (!config_file.empty()) {
       Bytes text = read_file(config_file);
-      config = parse_config_file(std::string(text.begin(), text.end()), config_file.string());
+      request.config = parse_config_file(std::string(text.begin(), text.end()), config_file.string());
     }
     std::vector<ConfigPair> given;
     for (const auto& p : pairs) given.push_back(parse_config_pair(p));
-    override_config(config, given);
-    bool has_main = false;
-    for (const auto& p : config) has_main |= p.key == "main";
-    if (!has_main) std::cerr << "quillpod-pack: warning: no main key; the executable will not know what to run\n";
+    override_config(request.config, given);
 
-    std::error_code ec;
-    for (const auto& input : {launcher, boot})
-      if (fs::equivalent(output, input, ec))
-        throw Error("the output " + output.string() + " would replace its own input " + input.string());
-    Bytes launcher_bytes = read_file(launcher);
-    Bytes boot_bytes = read_file(boot);
-    Bytes archive = archive_record_data(archive_body(collect_files(sources)), level);
-    Bytes exe = build_executable(launcher_bytes, boot_bytes, config_text(config), archive);
-    TempOutput(output).commit(exe);
-  } catch (const Error& e) {
-    std::cerr << "quillpod-pack: " << e.what() << "\n";
-    return 1;
+    Packed packed = pack_application(request);
+    for (const auto& warning : packed.warnings) std::cerr << "quillpod-pack: warning: " << warning << "\n";
+    write_executable(request.output, packed.executable);
   } catch (const std::exception& e) {
     std::cerr << "quillpod-pack: " << e.what() << "\n";
     return 1;
