@@ -16,6 +16,10 @@ constexpr int kErrorWaitFailed = 10005;
 constexpr int kErrorSetClassPath = 10006;
 constexpr int kErrorNoTemporaryPath = 10007;
 constexpr int kErrorCreateWorkspace = 10008;
+// The boot stage's whole result code was lost: its file could not be kept
+// ready before a VM start, or after the run it is empty or unreadable while
+// the VM's 8-bit status says the boot stage failed (a full disk).
+constexpr int kErrorBootResultLost = 10009;
 
 // Exit codes of the boot stage that the launcher acts on.
 constexpr int kBootCannotLoadMain = 10024;

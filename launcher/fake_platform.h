@@ -17,15 +17,16 @@ namespace quillpod::testing {
 // One scripted VM run.
 struct FakeRun {
   FakeRun(std::int64_t exit_code_ = 0, bool marker_ = false, bool wait_fails_ = false, int stop_signal_ = 0,
-          int killed_by_ = 0, std::string result_file_ = {})
+          int killed_by_ = 0, std::string result_file_ = {}, bool empties_result_ = false)
       : exit_code(exit_code_), marker(marker_), wait_fails(wait_fails_), stop_signal(stop_signal_),
-        killed_by(killed_by_), result_file(std::move(result_file_)) {}
+        killed_by(killed_by_), result_file(std::move(result_file_)), empties_result(empties_result_) {}
   std::int64_t exit_code;   // what the system reports (low 8 bits when eight_bit_status)
   bool marker;              // leaves the marker file, as a started application does
   bool wait_fails;
   int stop_signal;          // a stop signal reaches the launcher while this runs
   int killed_by;            // the process ends by this signal
   std::string result_file;  // written as the boot stage's result file when not empty
+  bool empties_result;      // truncates the result file and writes nothing, as on a full disk
 };
 
 class FakePlatform : public Platform {
@@ -54,6 +55,11 @@ class FakePlatform : public Platform {
   std::vector<std::string> opened;
   std::vector<std::string> error_lines;
   int stop = 0;
+  std::set<std::string> locked_by_others;  // directories whose lock another process holds
+  std::map<LockId, std::string> locks;     // the locks this launcher holds
+  std::vector<std::string> made_removable;
+  std::vector<std::uint32_t> randoms;      // what random_number gives, in order; then nothing
+  std::string reason = "Access is denied.";
 
   char path_separator() const override { return '\\'; }
   char class_path_separator() const override { return ';'; }
@@ -101,6 +107,27 @@ class FakePlatform : public Platform {
     environment[n] = value;
     return true;
   }
+  bool make_directory_removable(const std::string& path) override {
+    if (!directories.count(path)) return false;
+    made_removable.push_back(path);
+    return true;
+  }
+  std::optional<LockId> lock_directory(const std::string& path, bool) override {
+    if (!directories.count(path) || locked_by_others.count(path)) return std::nullopt;
+    for (const auto& l : locks)
+      if (l.second == path) return std::nullopt;
+    LockId id = next_lock_++;
+    locks[id] = path;
+    return id;
+  }
+  void unlock_directory(LockId lock) override { locks.erase(lock); }
+  std::optional<std::uint32_t> random_number() override {
+    if (randoms.empty()) return std::nullopt;
+    std::uint32_t r = randoms.front();
+    randoms.erase(randoms.begin());
+    return r;
+  }
+  std::string last_error() const override { return reason; }
 
   std::optional<ProcessId> start_process(const std::string& command_line) override {
     std::vector<std::string> argv = split_command_line(command_line);
@@ -120,6 +147,7 @@ class FakePlatform : public Platform {
     if (r.run.wait_fails) return end;
     end.waited = true;
     if (r.run.marker) files[r.workspace + "\\Jz.Ky.Tx"] = std::vector<unsigned char>(100, 0);
+    if (r.run.empties_result) files[r.workspace + "\\quillpodboot.result"].clear();
     if (!r.run.result_file.empty())
       files[r.workspace + "\\quillpodboot.result"] =
           std::vector<unsigned char>(r.run.result_file.begin(), r.run.result_file.end());
@@ -163,6 +191,7 @@ class FakePlatform : public Platform {
     std::string workspace;
   };
   std::vector<Running> running_;
+  LockId next_lock_ = 100;
 
   static std::string workspace_of(const std::vector<std::string>& argv) {
     for (const std::string& a : argv)

@@ -59,77 +59,138 @@ void show_failure_box(Platform& platform, const BoxSettings& settings, const std
   }
 }
 
-int launcher_run(Platform& platform, const std::string& argument_tail) {
-  int error = 0;
-  int result = 1;
-  BoxSettings box;
+namespace {
+
+// The one failure a run reports: its code, and the line that says why.
+struct Failure {
+  int code = 0;
+  std::string why;  // "cannot create the workspace /tmp/17...: No space left on device"
+
+  void set(int c, std::string text) {
+    if (code != 0) return;  // the first failure is the one reported
+    code = c;
+    why = std::move(text);
+  }
+};
+
+// The one place a failure's reason reaches the user: a line on the error
+// stream naming the operation, what it was done on and the system's words.
+void say_why(Platform& platform, const std::string& why) {
+  if (!why.empty()) platform.write_error_line(std::string(kProductWord) + ": " + why);
+}
+
+std::string with_reason(const std::string& text, const std::string& reason) {
+  return reason.empty() ? text : text + ": " + reason;
+}
+
+// Owns the run's workspace: removes it when the run leaves, on every path,
+// unless told to keep it. Only a directory this run made is removed.
+class WorkspaceGuard {
+ public:
+  explicit WorkspaceGuard(Platform& platform) : platform_(platform) {}
+  ~WorkspaceGuard() {
+    if (keep_ || !workspace.created) return;
+    // A second pass takes what a passing failure left.
+    if (remove_workspace_tree(platform_, workspace.directory, workspace.run_name)) return;
+    if (remove_workspace_tree(platform_, workspace.directory, workspace.run_name)) return;
+    say_why(platform_, with_reason("cannot remove the workspace " + workspace.directory, platform_.last_error()));
+  }
+  WorkspaceGuard(const WorkspaceGuard&) = delete;
+  WorkspaceGuard& operator=(const WorkspaceGuard&) = delete;
+
+  void keep() { keep_ = true; }
   Workspace workspace;
 
-  // Steps that end before a workspace exists return through this.
-  auto report = [&]() {
-    if (error > 0)
-      show_failure_box(platform, box, std::string(kProductWord) + " ERROR #" + std::to_string(error),
-                       kTopicErrorCodes);
-    return result;
-  };
+ private:
+  Platform& platform_;
+  bool keep_ = false;
+};
 
-  std::optional<std::string> executable = platform.executable_path();
-  if (!executable) {
-    error = kErrorExecutablePath;
-    return report();
-  }
-  std::vector<unsigned char> image;
-  if (read_entire_file(platform, *executable, &image) < 0) {
-    error = kErrorReadExecutable;
-    return report();
-  }
-
-  std::optional<std::string_view> config = config_text(image.data(), image.size());
-  box.caption = lookup_config_value(config, "main", std::nullopt);
-  box.help_base = lookup_config_value(config, "helpurl", std::nullopt);
-  if (box.help_base && !help_base_fits(*box.help_base)) box.help_base.reset();
-  // An empty value leaves the NUL as first character: 0 - 'A' allows all VMs.
+// The VM mask: the first character of `target` (default "H") minus 'A', the
+// character taken as a signed byte. An empty value leaves the NUL as first
+// character: 0 - 'A' allows all VMs.
+int vm_mask_of(std::optional<std::string_view> config) {
   std::string target = lookup_config_value(config, "target", std::string("H")).value_or("H");
-  int vm_mask = static_cast<signed char>(target.empty() ? '\0' : target[0]) - 'A';
+  return static_cast<signed char>(target.empty() ? '\0' : target[0]) - 'A';
+}
 
-  long long boot_at = find_record(image.data(), image.size(), 'B');
-  if (!boot_record_usable(image, boot_at)) {
-    error = kErrorBootRecord;
-    return report();
-  }
+// From the workspace to the VM's outcome; the workspace is removed when this
+// returns, before the caller reports. Returns the process result.
+int launch(Platform& platform, const BoxSettings& box, const std::string& executable,
+           const std::string& argument_tail, const std::vector<unsigned char>& image, long long boot_at,
+           std::optional<std::string_view> config, Failure& failure) {
+  WorkspaceGuard guard(platform);
+  Workspace& workspace = guard.workspace;
   const std::size_t boot_data = static_cast<std::size_t>(boot_at) + kRecordHeaderSize;
   const std::uint32_t boot_length = record_length(image.data(), static_cast<std::size_t>(boot_at));
-
-  error = create_workspace(platform, image.data() + boot_data, boot_length, config, workspace);
-  if (error == kErrorNoTemporaryPath) return report();
-  // An existing directory of that name belongs to another run: leave it be.
-  bool keep_workspace = workspace.directory.empty() || error == kErrorCreateWorkspace;
-
-  if (error == 0) {
-    VmOutcome outcome =
-        try_vm_commands(platform,
-                        build_vm_commands(*executable, argument_tail, workspace,
-                                          lookup_config_value(config, "vmargs", std::nullopt)),
-                        vm_mask, workspace);
-    if (outcome.interrupted) {
-      // The user stopped the VM through us: end with its code, show nothing.
-      result = outcome.code == kErrorWaitFailed ? 1 : outcome.code;
-      keep_workspace = outcome.code == kErrorWaitFailed;
-    } else if (outcome.started) {
-      result = outcome.code;
-    } else if (outcome.upgrade) {
-      show_failure_box(platform, box, vm_message("Your", "upgraded"), kTopicUpgradeJavaVm);
-    } else if (static_cast<std::uint32_t>(outcome.code) > 10000u) {
-      error = outcome.code;
-    } else {
-      show_failure_box(platform, box, vm_message("A", "installed"), kTopicNoJavaVm);
-    }
+  std::string why;
+  if (int error = create_workspace(platform, image.data() + boot_data, boot_length, config, workspace, &why)) {
+    failure.set(error, why);
+    return 1;
   }
 
-  // The VM we could not wait for may still use the workspace.
-  if (error == kErrorWaitFailed) keep_workspace = true;
-  if (!keep_workspace) remove_workspace_tree(platform, workspace.directory, workspace.run_name);
-  return report();
+  VmOutcome outcome =
+      try_vm_commands(platform,
+                      build_vm_commands(executable, argument_tail, workspace,
+                                        lookup_config_value(config, "vmargs", std::nullopt)),
+                      vm_mask_of(config), workspace);
+  if (outcome.code == kErrorWaitFailed && !outcome.started) {
+    // The VM we could not wait for may still use the workspace.
+    guard.keep();
+  }
+  if (outcome.interrupted) {
+    // The user stopped the VM through us: end with its code, show nothing.
+    return outcome.code == kErrorWaitFailed ? 1 : outcome.code;
+  }
+  if (outcome.started) return outcome.code;
+  // The VM messages come before the workspace goes; error codes after.
+  if (outcome.upgrade) {
+    say_why(platform, outcome.why);
+    show_failure_box(platform, box, vm_message("Your", "upgraded"), kTopicUpgradeJavaVm);
+  } else if (static_cast<std::uint32_t>(outcome.code) > 10000u) {
+    failure.set(outcome.code, outcome.why);
+  } else {
+    say_why(platform, outcome.why);
+    show_failure_box(platform, box, vm_message("A", "installed"), kTopicNoJavaVm);
+  }
+  return 1;
+}
+
+}  // namespace
+
+int launcher_run(Platform& platform, const std::string& argument_tail) {
+  Failure failure;
+  BoxSettings box;
+  int result = 1;
+  [&] {
+    std::optional<std::string> executable = platform.executable_path();
+    if (!executable)
+      return failure.set(kErrorExecutablePath,
+                         with_reason("cannot find the path of the running executable", platform.last_error()));
+    std::vector<unsigned char> image;
+    if (read_entire_file(platform, *executable, &image) < 0)
+      return failure.set(kErrorReadExecutable, with_reason("cannot read " + *executable, platform.last_error()));
+
+    std::optional<std::string_view> config = config_text(image.data(), image.size());
+    box.caption = lookup_config_value(config, "main", std::nullopt);
+    box.help_base = lookup_config_value(config, "helpurl", std::nullopt);
+    if (box.help_base && !help_base_fits(*box.help_base)) box.help_base.reset();
+
+    long long boot_at = find_record(image.data(), image.size(), 'B');
+    if (!boot_record_usable(image, boot_at))
+      return failure.set(kErrorBootRecord, "no usable boot record in " + *executable);
+    result = launch(platform, box, *executable, argument_tail, image, boot_at, config, failure);
+  }();
+
+  // A code that is not above 0 (a VM's negative exit code) shows no box,
+  // but still says why the run failed.
+  if (failure.code != 0) say_why(platform, failure.why);
+  if (failure.code > 0) {
+    show_failure_box(platform, box, std::string(kProductWord) + " ERROR #" + std::to_string(failure.code),
+                     kTopicErrorCodes);
+  }
+  if (failure.code != 0) result = 1;
+  return result;
 }
 
 }  // namespace quillpod

@@ -150,6 +150,23 @@ std::vector<std::string> message_lines(const std::string& caption, const std::st
   return {caption + ": " + message, "Help: " + address};
 }
 
+// A failure's error output: the line that says why, then the box's text.
+struct FailureOutput {
+  std::string why;
+  std::vector<std::string> box;
+};
+
+FailureOutput failure_output(const std::string& err) {
+  std::vector<std::string> lines = lines_of(err);
+  FailureOutput out;
+  if (!lines.empty() && lines[0].rfind("quillpod: ", 0) == 0) {
+    out.why = lines[0];
+    lines.erase(lines.begin());
+  }
+  out.box = lines;
+  return out;
+}
+
 // Seconds, then a millisecond tick that may carry a minus sign.
 bool is_run_name(const std::string& name) {
   std::size_t digits = 0;
@@ -251,8 +268,13 @@ TEST_F(LauncherEndToEnd, ExitCodeProtocol) {
     make_game(game_image(config(c.target, c.jars)));
     Finished f = launch(user_args);
     EXPECT_EQ(f.exit_code, c.exit);
-    EXPECT_EQ(lines_of(f.err), c.message.empty() ? std::vector<std::string>{}
-                                                  : message_lines(kCaption, c.message, kHelp + "#" + c.topic));
+    FailureOutput out = failure_output(f.err);
+    EXPECT_EQ(out.box, c.message.empty() ? std::vector<std::string>{}
+                                         : message_lines(kCaption, c.message, kHelp + "#" + c.topic));
+    // Every failure says why in one line; a run that started says nothing.
+    EXPECT_EQ(out.why.empty(), c.exit != 1) << out.why;
+    if (!c.programs.empty() && c.exit == 1)
+      EXPECT_NE(out.why.find("the Java VM " + c.programs.back() + " "), std::string::npos) << out.why;
     std::vector<Call> seen = calls();
     std::vector<std::string> programs;
     for (const Call& call : seen) {
@@ -294,6 +316,7 @@ TEST_F(LauncherEndToEnd, CraftedExecutables) {
     std::function<Bytes(LauncherEndToEnd&)> records;
     bool unreadable;
     std::vector<std::string> err;
+    std::string why;
   };
   const std::string builtin = kBuiltInHelpAddress;
   const Case cases[] = {
@@ -303,7 +326,8 @@ TEST_F(LauncherEndToEnd, CraftedExecutables) {
          append_record(r, 'V', testing::config(t.config("H")));
          return r;
        },
-       false, message_lines(kCaption, "quillpod ERROR #10002", kHelp + "#errorcodes")},
+       false, message_lines(kCaption, "quillpod ERROR #10002", kHelp + "#errorcodes"),
+       "quillpod: no usable boot record in "},
       {"B one byte too long",
        [](LauncherEndToEnd& t) {
          Bytes r = launcher_image();
@@ -312,12 +336,14 @@ TEST_F(LauncherEndToEnd, CraftedExecutables) {
          while (r.back() == 0xFF) r.pop_back();
          return r;
        },
-       false, message_lines(kCaption, "quillpod ERROR #10002", kHelp + "#errorcodes")},
+       false, message_lines(kCaption, "quillpod ERROR #10002", kHelp + "#errorcodes"),
+       "quillpod: no usable boot record in "},
       {"no V record: defaults, every VM tried, none there",
        [](LauncherEndToEnd&) { return game_image(std::nullopt); }, false,
-       message_lines("quillpod", kInstall, builtin + "#nojavavm")},
+       message_lines("quillpod", kInstall, builtin + "#nojavavm"),
+       "quillpod: cannot start the Java VM jre -cp "},
       {"executable cannot be read", [](LauncherEndToEnd& t) { return game_image(t.config("H")); }, true,
-       message_lines("quillpod", "quillpod ERROR #10003", builtin + "#errorcodes")},
+       message_lines("quillpod", "quillpod ERROR #10003", builtin + "#errorcodes"), "quillpod: cannot read "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -329,7 +355,9 @@ TEST_F(LauncherEndToEnd, CraftedExecutables) {
     }
     Finished f = launch({"x"}, {}, c.unreadable);
     EXPECT_EQ(f.exit_code, 1);
-    EXPECT_EQ(lines_of(f.err), c.err);
+    FailureOutput out = failure_output(f.err);
+    EXPECT_EQ(out.box, c.err);
+    EXPECT_EQ(out.why.rfind(c.why, 0), 0u) << out.why;
     EXPECT_TRUE(calls().empty());
     EXPECT_TRUE(temporary_directory_empty());
   }

@@ -38,6 +38,8 @@ TEST(LauncherRun, LauncherErrors) {
     std::vector<std::string> left;
   };
   const std::string ws = "C:\\temp\\17000000004321";
+  std::vector<std::string> taken = {ws + "\\other"};
+  for (std::uint32_t i = 0; i <= 16; ++i) taken.push_back("C:\\temp\\1700000000" + std::to_string(4321 + i));
   const Case cases[] = {
       {"no executable path", [](FakePlatform& p) { p.executable.reset(); }, 10004, {}},
       {"executable unreadable", [](FakePlatform& p) { p.unreadable.insert(*p.executable); }, 10003, {}},
@@ -93,12 +95,13 @@ TEST(LauncherRun, LauncherErrors) {
        },
        10002, {}},
       {"no temporary path", [](FakePlatform& p) { p.temporary.reset(); }, 10007, {}},
-      {"workspace exists: another run's, left alone",
+      {"every run name taken: the other runs' directories left alone",
        [ws](FakePlatform& p) {
-         p.directories.insert(ws);
          p.files[ws + "\\other"] = {};
+         for (std::uint32_t i = 0; i <= 16; ++i) p.directories.insert("C:\\temp\\1700000000" + std::to_string(4321 + i));
        },
-       10008, {ws + "\\other", ws}},
+       10008, taken},
+      {"temporary directory missing", [](FakePlatform& p) { p.directories.clear(); }, 10008, {}},
       {"class path variable cannot be set", [](FakePlatform& p) { p.environment_fails = true; }, 10006, {}},
       {"boot class cannot be written", [](FakePlatform& p) { p.write_fails = true; }, 10001, {}},
   };
@@ -216,6 +219,8 @@ TEST(LauncherRun, CarriageReturnsStayInValues) {
   p.files[*p.executable] = testing::game_image("main=g.Main\r\ntarget=C\r\nhelpurl=http://h\r\n");
   p.answer = BoxAnswer::unavailable;
   run(p);
+  ASSERT_EQ(p.error_lines.size(), 3u);
+  p.error_lines.erase(p.error_lines.begin());  // the reason line
   EXPECT_EQ(p.error_lines, (std::vector<std::string>{
                                "g.Main\r: A Java VM needs to be installed before this program can be run.",
                                "Help: http://h\r#nojavavm"}));

@@ -33,6 +33,9 @@ enum class BoxAnswer { yes, no, unavailable };
 // A started process, as the system names it (a process id or a handle).
 using ProcessId = std::int64_t;
 
+// An advisory lock the launcher holds on a directory (a descriptor or a handle).
+using LockId = std::int64_t;
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -65,6 +68,24 @@ class Platform {
   virtual bool delete_file(const std::string& path) = 0;
   // Sets a variable of the launcher's environment, inherited by processes it starts.
   virtual bool set_environment(const std::string& name, const std::string& value) = 0;
+  // Lets the owner list and empty a directory the application may have made
+  // read-only, before it is removed; never follows a symbolic link.
+  virtual bool make_directory_removable(const std::string& path) = 0;
+
+  // Takes an advisory lock on a directory without waiting; nullopt when
+  // another process holds it or it cannot be taken. With `inherit`, the
+  // processes the launcher starts hold it too, so a workspace stays locked
+  // while a VM still uses it after its launcher was killed.
+  virtual std::optional<LockId> lock_directory(const std::string& path, bool inherit) = 0;
+  virtual void unlock_directory(LockId lock) = 0;
+
+  // Random bits from the system's generator (never a guessable seed), or nullopt.
+  virtual std::optional<std::uint32_t> random_number() = 0;
+
+  // The system's own words for why the last failing call of this layer
+  // failed ("No space left on device"), for the one line every launcher
+  // failure writes; empty when no call has failed.
+  virtual std::string last_error() const = 0;
 
   // Starts a process from a Windows-form command line whose first argument
   // names a program found on the search path; nullopt when it cannot start.

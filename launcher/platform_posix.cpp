@@ -2,7 +2,11 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -26,6 +30,11 @@ const int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 // Which of them the launcher catches; one ignored at start (nohup, a
 // background job) stays ignored, for the launcher and for its VMs.
 bool g_caught[4] = {false, false, false, false};
+
+// A closed error stream (`app 2>&1 | head -1`) must not kill the launcher
+// before it has removed the workspace: it ignores SIGPIPE and lets the write
+// fail. Its VMs get the disposition the launcher was started with.
+bool g_sigpipe_was_ignored = false;
 
 volatile sig_atomic_t g_stop_signal = 0;
 volatile sig_atomic_t g_child = 0;  // the running VM's process id, or 0
@@ -82,17 +91,18 @@ std::vector<std::string> program_candidates(const std::string& program) {
 }
 
 // Runs in the child between fork and exec: only async-signal-safe calls.
-[[noreturn]] void exec_candidates(const std::vector<const char*>& candidates, char* const* argv, int report_fd,
-                                  const sigset_t& unblock) {
+[[noreturn]] void exec_candidates(const std::vector<const char*>& candidates, char* const* argv, char* const* envp,
+                                  int report_fd, const sigset_t& unblock) {
   struct sigaction dfl;
   std::memset(&dfl, 0, sizeof dfl);
   dfl.sa_handler = SIG_DFL;
   for (int i = 0; i < 4; ++i)
     if (g_caught[i]) sigaction(kStopSignals[i], &dfl, nullptr);
+  if (!g_sigpipe_was_ignored) sigaction(SIGPIPE, &dfl, nullptr);
   sigprocmask(SIG_UNBLOCK, &unblock, nullptr);
   int error = ENOENT;
   for (const char* candidate : candidates) {
-    execve(candidate, argv, environ);
+    execve(candidate, argv, envp);
     // Like the shell: a missing or unusable file lets the search go on.
     if (errno != ENOENT && errno != ENOTDIR && errno != EACCES) {
       error = errno;
@@ -105,9 +115,74 @@ std::vector<std::string> program_candidates(const std::string& program) {
   _exit(127);
 }
 
+bool has_non_ascii(const std::string& text) {
+  for (unsigned char c : text)
+    if (c >= 0x80) return true;
+  return false;
+}
+
+// Whether the named locale exists here and its character type is UTF-8.
+bool ctype_is_utf8(const std::string& name) {
+  locale_t loc = newlocale(LC_CTYPE_MASK, name.c_str(), static_cast<locale_t>(0));
+  if (loc == static_cast<locale_t>(0)) return false;
+  const char* codeset = nl_langinfo_l(CODESET, loc);
+  bool utf8 = codeset != nullptr && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+  freelocale(loc);
+  return utf8;
+}
+
 }  // namespace
 
+std::vector<std::string> vm_environment(char** environment, const std::vector<std::string>& arguments,
+                                        const std::string& utf8_ctype) {
+  std::vector<std::string> env;
+  std::string lc_all, lc_ctype, lang;
+  for (char** e = environment; e && *e; ++e) {
+    std::string entry = *e;
+    if (entry.rfind("LC_ALL=", 0) == 0) lc_all = entry.substr(7);
+    if (entry.rfind("LC_CTYPE=", 0) == 0) lc_ctype = entry.substr(9);
+    if (entry.rfind("LANG=", 0) == 0) lang = entry.substr(5);
+    env.push_back(std::move(entry));
+  }
+  bool needed = false;
+  for (const std::string& a : arguments) needed = needed || has_non_ascii(a);
+  // The character type in force: LC_ALL, then LC_CTYPE, then LANG, else "C".
+  const std::string ctype = !lc_all.empty() ? lc_all : !lc_ctype.empty() ? lc_ctype : !lang.empty() ? lang : "C";
+  if (!needed || ctype_is_utf8(ctype) || !ctype_is_utf8(utf8_ctype)) return env;
+
+  // Only the character type changes: a LC_ALL is spread over the other
+  // categories, which it governed, and gives way.
+  static const char* const kOtherCategories[] = {"LC_COLLATE", "LC_MESSAGES", "LC_MONETARY", "LC_NUMERIC",
+                                                 "LC_TIME", "LC_PAPER", "LC_NAME", "LC_ADDRESS",
+                                                 "LC_TELEPHONE", "LC_MEASUREMENT", "LC_IDENTIFICATION"};
+  std::vector<std::string> out;
+  for (const std::string& entry : env) {
+    if (entry.rfind("LC_CTYPE=", 0) == 0) continue;
+    if (!lc_all.empty()) {
+      if (entry.rfind("LC_ALL=", 0) == 0) continue;
+      bool other = false;
+      for (const char* c : kOtherCategories) other = other || entry.rfind(std::string(c) + "=", 0) == 0;
+      if (other) continue;
+    }
+    out.push_back(entry);
+  }
+  if (!lc_all.empty())
+    for (const char* c : kOtherCategories) out.push_back(std::string(c) + "=" + lc_all);
+  out.push_back("LC_CTYPE=" + utf8_ctype);
+  return out;
+}
+
+bool PosixPlatform::failed(int error) {
+  last_errno_ = error;
+  return false;
+}
+
+std::string PosixPlatform::last_error() const { return last_errno_ == 0 ? std::string() : std::strerror(last_errno_); }
+
 PosixPlatform::PosixPlatform() {
+  struct sigaction old_pipe;
+  g_sigpipe_was_ignored = sigaction(SIGPIPE, nullptr, &old_pipe) == 0 && old_pipe.sa_handler == SIG_IGN;
+  signal(SIGPIPE, SIG_IGN);
   // An ignored SIGCHLD survives exec from our parent, and would make every
   // VM vanish unwaited: the launcher could never learn an exit code.
   signal(SIGCHLD, SIG_DFL);
@@ -131,34 +206,55 @@ PosixPlatform::~PosixPlatform() {
     if (g_caught[i]) sigaction(kStopSignals[i], &dfl, nullptr);
     g_caught[i] = false;
   }
+  if (!g_sigpipe_was_ignored) signal(SIGPIPE, SIG_DFL);
 }
 
 std::optional<std::string> PosixPlatform::executable_path() {
   std::vector<char> buffer(256);
   for (;;) {
     ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (n < 0) return std::nullopt;
+    if (n < 0) {
+      failed();
+      return std::nullopt;
+    }
     if (static_cast<std::size_t>(n) < buffer.size()) return std::string(buffer.data(), static_cast<std::size_t>(n));
-    if (buffer.size() >= (1u << 20)) return std::nullopt;
+    if (buffer.size() >= (1u << 20)) {
+      failed(ENAMETOOLONG);
+      return std::nullopt;
+    }
     buffer.resize(buffer.size() * 2);
   }
 }
 
 std::optional<std::vector<unsigned char>> PosixPlatform::read_file(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) {
+    failed();
+    return std::nullopt;
+  }
   struct stat st;
   std::optional<std::vector<unsigned char>> out;
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+  if (fstat(fd, &st) != 0) {
+    failed();
+  } else if (!S_ISREG(st.st_mode)) {
+    failed(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+  } else {
     std::vector<unsigned char> bytes(static_cast<std::size_t>(st.st_size));
     std::size_t got = 0;
+    int error = 0;
     while (got < bytes.size()) {
       ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
+      if (n <= 0) {
+        error = n < 0 ? errno : EIO;  // a file that shrank while read
+        break;
+      }
       got += static_cast<std::size_t>(n);
     }
-    if (got == bytes.size()) out = std::move(bytes);
+    if (got == bytes.size())
+      out = std::move(bytes);
+    else
+      failed(error);
   }
   close(fd);
   return out;
@@ -166,10 +262,14 @@ std::optional<std::vector<unsigned char>> PosixPlatform::read_file(const std::st
 
 bool PosixPlatform::write_new_file(const std::string& path, const unsigned char* data, std::size_t size) {
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  bool ok = write_all(fd, data, size);
-  if (close(fd) != 0) ok = false;
-  return ok;
+  if (fd < 0) return failed();
+  if (!write_all(fd, data, size)) {
+    int error = errno == 0 ? ENOSPC : errno;
+    close(fd);
+    return failed(error);
+  }
+  if (close(fd) != 0) return failed();
+  return true;
 }
 
 std::optional<std::string> PosixPlatform::temporary_path() {
@@ -179,12 +279,20 @@ std::optional<std::string> PosixPlatform::temporary_path() {
   return path;
 }
 
-bool PosixPlatform::create_directory(const std::string& path) { return mkdir(path.c_str(), 0700) == 0; }
+bool PosixPlatform::create_directory(const std::string& path) {
+  return mkdir(path.c_str(), 0700) == 0 || failed();
+}
 
 std::optional<std::vector<DirectoryEntry>> PosixPlatform::list_directory(const std::string& path) {
-  DIR* dir = opendir(path.c_str());
-  if (!dir) return std::nullopt;
+  int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
+  if (!dir) {
+    failed();
+    if (fd >= 0) close(fd);
+    return std::nullopt;
+  }
   std::vector<DirectoryEntry> entries;
+  errno = 0;
   while (struct dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
@@ -194,22 +302,91 @@ std::optional<std::vector<DirectoryEntry>> PosixPlatform::list_directory(const s
       is_directory = lstat((path + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
     entries.push_back({name, is_directory});
+    errno = 0;
   }
+  int error = errno;
   closedir(dir);
+  if (error != 0) {
+    failed(error);
+    return std::nullopt;
+  }
   return entries;
 }
 
-bool PosixPlatform::remove_directory(const std::string& path) { return rmdir(path.c_str()) == 0; }
+bool PosixPlatform::remove_directory(const std::string& path) { return rmdir(path.c_str()) == 0 || failed(); }
 
-bool PosixPlatform::delete_file(const std::string& path) { return unlink(path.c_str()) == 0; }
+bool PosixPlatform::delete_file(const std::string& path) { return unlink(path.c_str()) == 0 || failed(); }
 
 bool PosixPlatform::set_environment(const std::string& name, const std::string& value) {
-  return setenv(name.c_str(), value.c_str(), 1) == 0;
+  return setenv(name.c_str(), value.c_str(), 1) == 0 || failed();
+}
+
+bool PosixPlatform::make_directory_removable(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0 && errno == EACCES) {
+    // Not even readable: a path-only descriptor still allows the change of mode.
+    fd = open(path.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+      struct stat st;
+      bool ok = fstat(fd, &st) == 0 &&
+                chmod(("/proc/self/fd/" + std::to_string(fd)).c_str(), (st.st_mode & 07777) | S_IRWXU) == 0;
+      int error = errno;
+      close(fd);
+      return ok || failed(error);
+    }
+  }
+  if (fd < 0) return failed();
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0;
+  if (ok && (st.st_mode & S_IRWXU) != S_IRWXU) ok = fchmod(fd, (st.st_mode & 07777) | S_IRWXU) == 0;
+  int error = errno;
+  close(fd);
+  return ok || failed(error);
+}
+
+std::optional<LockId> PosixPlatform::lock_directory(const std::string& path, bool inherit) {
+  int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | (inherit ? 0 : O_CLOEXEC));
+  if (fd < 0) {
+    failed();
+    return std::nullopt;
+  }
+  int r;
+  do {
+    r = flock(fd, LOCK_EX | LOCK_NB);
+  } while (r != 0 && errno == EINTR);
+  if (r != 0) {
+    failed();
+    close(fd);
+    return std::nullopt;
+  }
+  return static_cast<LockId>(fd);
+}
+
+void PosixPlatform::unlock_directory(LockId lock) { close(static_cast<int>(lock)); }
+
+std::optional<std::uint32_t> PosixPlatform::random_number() {
+  std::uint32_t value = 0;
+  ssize_t n;
+  do {
+    n = getrandom(&value, sizeof value, 0);
+  } while (n < 0 && errno == EINTR);
+  if (n != static_cast<ssize_t>(sizeof value)) {
+    failed(n < 0 ? errno : EIO);
+    return std::nullopt;
+  }
+  return value;
 }
 
 std::optional<ProcessId> PosixPlatform::start_process(const std::string& command_line) {
   std::vector<std::string> arguments = split_command_line(command_line);
-  if (arguments.empty()) return std::nullopt;
+  if (arguments.empty()) {
+    failed(EINVAL);
+    return std::nullopt;
+  }
+  std::vector<std::string> env = vm_environment(environ, arguments, "C.UTF-8");
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
   std::vector<char*> argv;
   for (std::string& a : arguments) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -220,7 +397,10 @@ std::optional<ProcessId> PosixPlatform::start_process(const std::string& command
   // The child reports a failed exec through this pipe; a successful exec
   // closes it unwritten, so a missing VM never looks like an exit status.
   int report[2];
-  if (pipe2(report, O_CLOEXEC) != 0) return std::nullopt;
+  if (pipe2(report, O_CLOEXEC) != 0) {
+    failed();
+    return std::nullopt;
+  }
 
   // Hold the stop signals until the child's id is known, so none is lost.
   sigset_t stops = stop_signal_set();
@@ -230,18 +410,21 @@ std::optional<ProcessId> PosixPlatform::start_process(const std::string& command
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     close(report[0]);
     close(report[1]);
+    failed(EINTR);
     return std::nullopt;
   }
   pid_t pid = fork();
+  int fork_error = errno;
   if (pid == 0) {
     close(report[0]);
-    exec_candidates(candidate_ptrs, argv.data(), report[1], stops);
+    exec_candidates(candidate_ptrs, argv.data(), envp.data(), report[1], stops);
   }
   if (pid > 0) g_child = pid;
   sigprocmask(SIG_SETMASK, &previous, nullptr);
   close(report[1]);
   if (pid < 0) {
     close(report[0]);
+    failed(fork_error);
     return std::nullopt;
   }
 
@@ -256,6 +439,7 @@ std::optional<ProcessId> PosixPlatform::start_process(const std::string& command
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     g_child = 0;
+    failed(error);
     return std::nullopt;
   }
   return static_cast<ProcessId>(pid);
@@ -274,6 +458,8 @@ ProcessEnd PosixPlatform::wait_process(ProcessId process) {
     end.status_is_8_bit = true;
     if (WIFEXITED(status)) end.status = static_cast<std::uint32_t>(WEXITSTATUS(status));
     if (WIFSIGNALED(status)) end.signal = WTERMSIG(status);
+  } else {
+    failed(r < 0 ? errno : ECHILD);
   }
   return end;
 }

@@ -1,6 +1,10 @@
 // The launcher's system layer on POSIX systems with X11 (see platform.h).
 #pragma once
 
+#include <cerrno>
+#include <string>
+#include <vector>
+
 #include "platform.h"
 
 namespace quillpod {
@@ -27,6 +31,11 @@ class PosixPlatform : public Platform {
   bool remove_directory(const std::string& path) override;
   bool delete_file(const std::string& path) override;
   bool set_environment(const std::string& name, const std::string& value) override;
+  bool make_directory_removable(const std::string& path) override;
+  std::optional<LockId> lock_directory(const std::string& path, bool inherit) override;
+  void unlock_directory(LockId lock) override;
+  std::optional<std::uint32_t> random_number() override;
+  std::string last_error() const override;
 
   std::optional<ProcessId> start_process(const std::string& command_line) override;
   ProcessEnd wait_process(ProcessId process) override;
@@ -38,6 +47,19 @@ class PosixPlatform : public Platform {
   BoxAnswer ask_yes_no(const std::string& caption, const std::string& text) override;
   void open_address(const std::string& address) override;
   void write_error_line(const std::string& line) override;
+
+ private:
+  // Keeps the system's reason (errno) of a failing call; returns false.
+  bool failed(int error);
+  bool failed() { return failed(errno); }
+  int last_errno_ = 0;
 };
+
+// The environment a VM gets, as NAME=value entries: the launcher's own, with
+// a UTF-8 character type when `arguments` carry non-ASCII file names and the
+// locale's character type is not UTF-8 (a VM then reads those names as
+// question marks and finds nothing). `utf8_ctype` names that locale.
+std::vector<std::string> vm_environment(char** environment, const std::vector<std::string>& arguments,
+                                        const std::string& utf8_ctype);
 
 }  // namespace quillpod

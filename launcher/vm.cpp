@@ -11,10 +11,8 @@ namespace quillpod {
 namespace {
 
 // The boot stage's result file holds a decimal number, possibly signed.
-std::optional<std::int32_t> read_boot_result(Platform& platform, const std::string& path) {
-  std::optional<std::vector<unsigned char>> bytes = platform.read_file(path);
-  if (!bytes) return std::nullopt;
-  std::string text(bytes->begin(), bytes->end());
+std::optional<std::int32_t> parse_boot_result(const std::vector<unsigned char>& bytes) {
+  std::string text(bytes.begin(), bytes.end());
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
   if (text.empty() || text.size() > 11) return std::nullopt;
   std::size_t digits_from = (text[0] == '-') ? 1 : 0;
@@ -26,13 +24,22 @@ std::optional<std::int32_t> read_boot_result(Platform& platform, const std::stri
   return static_cast<std::int32_t>(n);
 }
 
+// The boot stage writes the marker whole (100 bytes); an empty or short one
+// is what a full disk leaves of a marker that could not be written.
+constexpr std::size_t kMarkerSize = 100;
+
 bool marker_present(Platform& platform, const Workspace& workspace) {
-  return platform.read_file(workspace.marker_file).has_value();
+  std::optional<std::vector<unsigned char>> bytes = platform.read_file(workspace.marker_file);
+  return bytes && bytes->size() == kMarkerSize;
 }
 
 // Codes that mean "this VM did not reach the application, try the next".
 bool asks_for_upgrade(std::int32_t code) {
   return code == kBootVmTooOld || static_cast<std::uint32_t>(code) < 10000u;
+}
+
+std::string with_reason(const std::string& text, const std::string& reason) {
+  return reason.empty() ? text : text + ": " + reason;
 }
 
 }  // namespace
@@ -60,19 +67,40 @@ std::array<std::string, 3> build_vm_commands(const std::string& executable_path,
 }
 
 std::optional<ProcessId> start_vm_command(Platform& platform, const std::string& command_line,
-                                          const Workspace& workspace) {
-  platform.delete_file(workspace.boot_result_file);
+                                          const Workspace& workspace, bool* result_file_failed) {
+  if (result_file_failed) *result_file_failed = false;
+  if (!reserve_boot_result(platform, workspace)) {
+    if (result_file_failed) *result_file_failed = true;
+    return std::nullopt;
+  }
   return platform.start_process(command_line);
 }
 
-std::int32_t wait_exit_code(Platform& platform, std::optional<ProcessId> process, const Workspace& workspace) {
+std::int32_t wait_exit_code(Platform& platform, std::optional<ProcessId> process, const Workspace& workspace,
+                            std::string* why) {
   if (!process) return kErrorWaitFailed;
   ProcessEnd end = platform.wait_process(*process);
-  if (!end.waited) return kErrorWaitFailed;
+  if (!end.waited) {
+    if (why) *why = with_reason("cannot wait for the Java VM", platform.last_error());
+    return kErrorWaitFailed;
+  }
   if (end.signal != 0) return 128 + end.signal;
   if (end.status_is_8_bit) {
-    std::optional<std::int32_t> whole = read_boot_result(platform, workspace.boot_result_file);
+    std::optional<std::vector<unsigned char>> bytes = platform.read_file(workspace.boot_result_file);
+    const std::string pending = kBootResultPending;
+    if (bytes && std::string(bytes->begin(), bytes->end()) == pending) return static_cast<std::int32_t>(end.status);
+    std::optional<std::int32_t> whole;
+    if (bytes) whole = parse_boot_result(*bytes);
     if (whole && (static_cast<std::uint32_t>(*whole) & 0xFFu) == (end.status & 0xFFu)) return *whole;
+    // The boot stage replaced the pending text but left no readable result.
+    if (end.status != 0) {
+      if (why)
+        *why = bytes ? "the boot stage's result file " + workspace.boot_result_file + " holds no result for status " +
+                           std::to_string(end.status) + (bytes->empty() ? " (it is empty: is the disk full?)" : "")
+                     : with_reason("cannot read the boot stage's result file " + workspace.boot_result_file,
+                                   platform.last_error());
+      return kErrorBootResultLost;
+    }
   }
   return static_cast<std::int32_t>(end.status);
 }
@@ -81,40 +109,72 @@ VmOutcome try_vm_commands(Platform& platform, const std::array<std::string, 3>& 
                           const Workspace& workspace) {
   VmOutcome outcome;
   bool ran = false;
+  std::string upgrade_why;
+  std::string not_started;  // the commands that could not start, and why the last did not
+  // Ends the attempts on a stop signal: the application's own code when it
+  // ran, else as a process stopped by that signal would (a VM stopped while
+  // starting may say 1, which would read as a plain failure).
+  auto stopped = [&](bool after_run) {
+    outcome.interrupted = true;
+    int signal = platform.stop_signal();
+    if (!after_run) {
+      if (!ran) outcome.code = 128 + signal;
+    } else if (outcome.code != kErrorWaitFailed && !marker_present(platform, workspace)) {
+      outcome.code = 128 + signal;
+    }
+    return outcome;
+  };
+  // One start and wait; false when the command could not start.
+  auto run = [&](const std::string& command) {
+    bool result_file_failed = false;
+    std::optional<ProcessId> process = start_vm_command(platform, command, workspace, &result_file_failed);
+    if (result_file_failed) {
+      outcome.code = kErrorBootResultLost;
+      outcome.why = with_reason("cannot write the boot stage's result file " + workspace.boot_result_file,
+                                platform.last_error());
+      return true;
+    }
+    if (!process) {
+      not_started = with_reason("cannot start the Java VM " + command, platform.last_error());
+      return false;
+    }
+    ran = true;
+    std::string why;
+    outcome.code = wait_exit_code(platform, process, workspace, &why);
+    outcome.why = why.empty() ? "the Java VM " + command + " ended with exit code " + std::to_string(outcome.code)
+                              : why + " (" + command + ")";
+    return true;
+  };
+
   for (int index = 0; index < 3; ++index) {
     if ((vm_mask & (1 << index)) == 0) continue;
-    if (int signal = platform.stop_signal(); signal != 0) {
-      // Stopped between runs: end as a process stopped by that signal would.
-      outcome.interrupted = true;
-      if (!ran) outcome.code = 128 + signal;
-      return outcome;
-    }
-    std::optional<ProcessId> process = start_vm_command(platform, commands[index], workspace);
-    if (!process) continue;  // a VM that is not installed counts for nothing
-    ran = true;
-    std::int32_t code = wait_exit_code(platform, process, workspace);
-    outcome.code = code;
-    if (platform.stop_signal() != 0) {
-      outcome.interrupted = true;
-      return outcome;
-    }
+    if (platform.stop_signal() != 0) return stopped(false);
+    if (!run(commands[index])) continue;  // a VM that is not installed counts for nothing
+    if (outcome.code == kErrorBootResultLost) return outcome;
+    if (platform.stop_signal() != 0) return stopped(true);
     // The jar files on the class path exist only once the first run has
     // unpacked them, so a main class in them loads on the second run.
-    if (code == kBootCannotLoadMain && workspace.jars) {
-      code = wait_exit_code(platform, start_vm_command(platform, commands[index], workspace), workspace);
-      outcome.code = code;
-      if (platform.stop_signal() != 0) {
-        outcome.interrupted = true;
-        return outcome;
+    if (outcome.code == kBootCannotLoadMain && workspace.jars) {
+      if (!run(commands[index])) {
+        outcome.code = kErrorWaitFailed;
+        outcome.why = not_started;
       }
+      if (outcome.code == kErrorBootResultLost) return outcome;
+      if (platform.stop_signal() != 0) return stopped(true);
     }
     if (marker_present(platform, workspace)) {
       outcome.started = true;
+      outcome.why.clear();
       return outcome;
     }
-    if (!asks_for_upgrade(code)) return outcome;
+    if (!asks_for_upgrade(outcome.code)) return outcome;
     outcome.upgrade = true;
+    upgrade_why = outcome.why + " before starting the application";
   }
+  if (outcome.upgrade)
+    outcome.why = upgrade_why;
+  else if (!ran)
+    outcome.why = not_started.empty() ? "no Java VM command is allowed by the configuration's target" : not_started;
   return outcome;
 }
 

@@ -25,21 +25,26 @@ std::array<std::string, 3> build_vm_commands(const std::string& executable_path,
                                              const Workspace& workspace,
                                              const std::optional<std::string>& vm_options = std::nullopt);
 
-// Starts one command after removing any result the boot stage left from an
-// earlier run; nullopt when the program cannot be started.
+// Starts one command after readying the boot stage's result file (see
+// kBootResultPending); nullopt when the program cannot be started, and then
+// `result_file_failed` tells whether the result file was the cause.
 std::optional<ProcessId> start_vm_command(Platform& platform, const std::string& command_line,
-                                          const Workspace& workspace);
+                                          const Workspace& workspace, bool* result_file_failed = nullptr);
 
 // The run's exit code: the status, widened by the boot stage's result file
 // when the system keeps only 8 bits of it, 128 + n for a process killed by
-// signal n, and 10005 when there is no process or the wait fails.
-std::int32_t wait_exit_code(Platform& platform, std::optional<ProcessId> process, const Workspace& workspace);
+// signal n, and 10005 when there is no process or the wait fails. A nonzero
+// 8-bit status whose result file the boot stage emptied or damaged (a full
+// disk) is 10009, never a guess; `why` then says what was found.
+std::int32_t wait_exit_code(Platform& platform, std::optional<ProcessId> process, const Workspace& workspace,
+                            std::string* why = nullptr);
 
 struct VmOutcome {
   bool started = false;      // a run left the marker file: the application ran
   bool interrupted = false;  // a stop signal reached the launcher: nothing more runs
   bool upgrade = false;      // a run ended before the application without an error code
   std::int32_t code = 1;     // the stopping code, or the last run's exit code
+  std::string why;           // what decided a failed outcome, for the launcher's reason line
 };
 
 // Tries the commands the mask allows until one starts the application or one

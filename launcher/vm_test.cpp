@@ -186,7 +186,7 @@ TEST(TryVmCommands, ExitCodeProtocol) {
        {}, 0, {"jview", "java"}, "", ""},
       {"stop signal during a run ends quietly with its code",
        {{"jview", {{143, false, false, 15}}}, {"java", {{0, true}}}}, {}, 143, {"jview"}, "", ""},
-      {"stop signal skips the 10024 restart", {{"jview", {{10024, false, false, 2}, {0, true}}}}, jars, 10024,
+      {"stop signal skips the 10024 restart", {{"jview", {{10024, false, false, 2}, {0, true}}}}, jars, 130,
        {"jview"}, "", ""},
   };
   for (const ProtocolCase& c : cases) {
@@ -218,8 +218,10 @@ TEST(WaitExitCode, WidensEightBitStatusesFromTheResultFile) {
       {"result file matches the low 8 bits", {10024, false, false, 0, 0, "10024\n"}, 10024},
       {"result file without line feed", {10333, false, false, 0, 0, "10333"}, 10333},
       {"negative result", {-5, false, false, 0, 0, "-5"}, -5},
-      {"result file of another status ignored", {1, false, false, 0, 0, "10024"}, 1},
-      {"garbage ignored", {40, false, false, 0, 0, "10024x"}, 40},
+      {"result of another status: lost", {1, false, false, 0, 0, "10024"}, 10009},
+      {"garbage: lost", {40, false, false, 0, 0, "10024x"}, 10009},
+      {"emptied by a failed write: lost", {29, false, false, 0, 0, "", true}, 10009},
+      {"emptied, but the status says success", {0, false, false, 0, 0, "", true}, 0},
       {"out of range ignored", {0, false, false, 0, 0, "4294967296"}, 0},
       {"killed by signal", {0, false, false, 0, 15}, 143},
       {"failed wait", {0, false, true}, 10005},
@@ -243,7 +245,7 @@ TEST(WaitExitCode, NoProcessIs10005) {
   EXPECT_EQ(wait_exit_code(p, std::nullopt, Workspace{}), 10005);
 }
 
-TEST(StartVmCommand, RemovesAnEarlierResultFirst) {
+TEST(StartVmCommand, ReadiesTheResultFileFirst) {
   FakePlatform p;
   p.eight_bit_status = true;
   p.directories.insert(kWorkspace);

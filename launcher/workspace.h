@@ -22,21 +22,51 @@ struct Workspace {
   // Where the boot stage leaves its whole result code, for systems whose
   // exit statuses keep only 8 bits.
   std::string boot_result_file;
+  bool created = false;  // this run made the directory: it is this run's to remove
 };
+
+// Attempts at a free run name after the first choice is taken: the next
+// ticks (launches in the same millisecond), then unpredictable names (names
+// someone else made in a shared temporary directory).
+constexpr int kNextTickAttempts = 16;
+constexpr int kRandomNameAttempts = 16;
+
+// What the launcher writes into the result file before each VM start: it
+// keeps the file's room on a disk that fills up while the application is
+// unpacked, and tells "the boot stage wrote nothing" from "it could not".
+constexpr const char* kBootResultPending = "pending\n";
+
+// Whether a name has the form of a run name: seconds followed by a signed
+// 32-bit number ("17000000004321", "1700000000-2147483643").
+bool is_run_name(std::string_view name);
 
 // The class path: the directory, then the directory's copy of every item of
 // `jars` (comma-separated, empty items skipped).
 std::string build_class_path(const Platform& platform, const std::string& directory,
                              const std::optional<std::string>& jars);
 
-// Makes the workspace, sets the class path variable and writes the boot class
-// into it. Returns 0 or the error code; `out.directory` is set as soon as the
-// path is formed, so the caller can clean up after a later failure.
+// Makes the workspace under a free run name, locks it for the launcher's
+// life, sets the class path variable and writes the boot class into it.
+// Returns 0 or the error code, with the reason in `why` ("cannot create the
+// workspace /tmp/1700000000123: No space left on device"); `out.directory`
+// is set as soon as the path is formed, so the caller can clean up.
 int create_workspace(Platform& platform, const unsigned char* boot, std::size_t boot_length,
-                     std::optional<std::string_view> config, Workspace& out);
+                     std::optional<std::string_view> config, Workspace& out, std::string* why = nullptr);
 
-// Deletes the tree bottom-up without following symbolic links; a file is
-// deleted only when its path holds `run_name`. What cannot go stays, silently.
-void remove_workspace_tree(Platform& platform, const std::string& directory, const std::string& run_name);
+// Writes kBootResultPending into the result file; false when it cannot.
+bool reserve_boot_result(Platform& platform, const Workspace& workspace);
+
+// Deletes the tree bottom-up without following symbolic links, making each
+// directory removable first; a file is deleted only when its path holds
+// `run_name`, and the boot class file goes last, so a tree that stays is
+// still known as a workspace. What cannot go stays, silently. True when the
+// directory is gone.
+bool remove_workspace_tree(Platform& platform, const std::string& directory, const std::string& run_name);
+
+// Removes the workspaces of earlier runs whose launcher is gone (killed,
+// power lost): directories in the temporary directory with a run name's
+// form that hold the boot class file and whose lock is free. Nothing else
+// is touched. Best effort and silent.
+void remove_stale_workspaces(Platform& platform, const std::string& temporary);
 
 }  // namespace quillpod

@@ -88,7 +88,15 @@ TEST(CreateWorkspace, Failures) {
   const Case cases[] = {
       {"no temporary path", [](FakePlatform& p) { p.temporary.reset(); }, kErrorNoTemporaryPath, false},
       {"empty temporary path", [](FakePlatform& p) { p.temporary = ""; }, kErrorNoTemporaryPath, false},
-      {"directory exists", [](FakePlatform& p) { p.directories.insert(kWs); }, kErrorCreateWorkspace, true},
+      {"every name taken",
+       [](FakePlatform& p) {
+         for (std::uint32_t i = 0; i <= kNextTickAttempts; ++i)
+           p.directories.insert("C:\\temp\\1700000000" + std::to_string(4321 + i));
+         p.randoms = {7, 8};
+         for (int i = 0; i < kRandomNameAttempts; ++i) p.directories.insert("C:\\temp\\1700000000" + std::to_string(7 + i % 2));
+       },
+       kErrorCreateWorkspace, true},
+      {"lock cannot be taken", [](FakePlatform& p) { p.locked_by_others.insert(kWs); }, kErrorCreateWorkspace, true},
       {"parent missing", [](FakePlatform& p) { p.directories.clear(); }, kErrorCreateWorkspace, true},
       {"environment", [](FakePlatform& p) { p.environment_fails = true; }, kErrorSetClassPath, true},
       {"boot file", [](FakePlatform& p) { p.write_fails = true; }, kErrorWriteBootClass, true},
