@@ -87,18 +87,18 @@ std::int32_t wait_exit_code(Platform& platform, std::optional<ProcessId> process
   if (end.signal != 0) return 128 + end.signal;
   if (end.status_is_8_bit) {
     std::optional<std::vector<unsigned char>> bytes = platform.read_file(workspace.boot_result_file);
-    const std::string pending = kBootResultPending;
-    if (bytes && std::string(bytes->begin(), bytes->end()) == pending) return static_cast<std::int32_t>(end.status);
     std::optional<std::int32_t> whole;
     if (bytes) whole = parse_boot_result(*bytes);
     if (whole && (static_cast<std::uint32_t>(*whole) & 0xFFu) == (end.status & 0xFFu)) return *whole;
-    // The boot stage replaced the pending text but left no readable result.
-    if (end.status != 0) {
+    // The launcher's pending text (the boot stage never ran), the boot
+    // stage's own blank room (it ran, and ended without a result) or no
+    // file leave the status as it is. A file emptied by a write that failed
+    // lost the boot stage's result: its 8 bits alone would pass for another
+    // status.
+    if (end.status != 0 && bytes && bytes->empty() && !marker_present(platform, workspace)) {
       if (why)
-        *why = bytes ? "the boot stage's result file " + workspace.boot_result_file + " holds no result for status " +
-                           std::to_string(end.status) + (bytes->empty() ? " (it is empty: is the disk full?)" : "")
-                     : with_reason("cannot read the boot stage's result file " + workspace.boot_result_file,
-                                   platform.last_error());
+        *why = "the boot stage's result file " + workspace.boot_result_file + " is empty after exit status " +
+               std::to_string(end.status) + " (was the disk full?)";
       return kErrorBootResultLost;
     }
   }

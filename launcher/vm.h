@@ -34,8 +34,8 @@ std::optional<ProcessId> start_vm_command(Platform& platform, const std::string&
 // The run's exit code: the status, widened by the boot stage's result file
 // when the system keeps only 8 bits of it, 128 + n for a process killed by
 // signal n, and 10005 when there is no process or the wait fails. A nonzero
-// 8-bit status whose result file the boot stage emptied or damaged (a full
-// disk) is 10009, never a guess; `why` then says what was found.
+// 8-bit status without the marker whose result file was left empty (a write
+// that failed on a full disk) is 10009, never a guess; `why` says so.
 std::int32_t wait_exit_code(Platform& platform, std::optional<ProcessId> process, const Workspace& workspace,
                             std::string* why = nullptr);
 
