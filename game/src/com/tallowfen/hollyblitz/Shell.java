@@ -37,12 +37,16 @@ class Shell extends GameObject {
     }
 
     private boolean hitFirstIn(Shell shell, Vector<GameObject> targets) {
-        for (int i = 0; i < targets.size(); i++) {
-            GameObject target = targets.get(i);
-            if (target.collidesWithShell && checkShellCollision(target)) {
-                target.doBlasted(shell, target);
-                doExplode(shell);
-                return true;
+        // One hold of the list for the whole search instead of one per element: ten shells search
+        // every target list in every step.
+        synchronized (targets) {
+            for (int i = 0; i < targets.size(); i++) {
+                GameObject target = targets.get(i);
+                if (target.collidesWithShell && checkShellCollision(target)) {
+                    target.doBlasted(shell, target);
+                    doExplode(shell);
+                    return true;
+                }
             }
         }
         return false;

@@ -6,7 +6,9 @@ import java.util.Vector;
  * Measures one logic step and one paint pass into the back buffer, in a busy
  * world and in an empty one, and prints both with their ratio. The busy world
  * is a hard moment of a game: four full convoys, a sky full of elves and
- * parachutes, shells in flight and smoke everywhere.
+ * parachutes and smoke everywhere, while the player holds the fire key and
+ * sweeps the turret, so the gun keeps its ten shells in the air and every
+ * shell searches every target list each step.
  */
 public final class GameBench {
 
@@ -25,15 +27,27 @@ public final class GameBench {
         game.createPanels();
         game.r.setSeed(1);
         game.startGame();
+        // No convoys of the game's own: the world is the one built below, and no elf climbs the gun.
+        game.sleighManager.delay = Integer.MAX_VALUE;
 
         double emptyStep = stepMicros(game);
         double emptyPaint = paintMillis(game);
         int objects = populate(game);
+        // The gun fills the sky with its ten shells before anything is measured.
+        game.spaceBar = true;
+        while (game.shells.size() < HollyBlitz.MAXSHELLS) {
+            game.logicStep();
+        }
+        objects += game.shells.size();
         // Paint first: the steps carry the convoys far off the screen, where drawing costs little.
         double busyPaint = paintMillis(game);
         double busyStep = stepMicros(game);
+        int fired = shotsIn(game, 3000);
 
-        System.out.printf("world: %d objects (empty world: background and landscape only)%n", objects);
+        System.out.printf("world: %d objects with the gun's shells (empty world: background, landscape and gun)%n",
+            objects);
+        System.out.printf("gun: %d shots in 3000 steps with fire held (at most one per %d steps)%n",
+            fired, HollyBlitz.SHELLDELAY);
         System.out.printf("logic step:  busy %8.2f us, empty %8.2f us, busy/empty %6.1f  (goal: busy < 200 us)%n",
             busyStep, emptyStep, busyStep / emptyStep);
         System.out.printf("paint pass:  busy %8.3f ms, empty %8.3f ms, busy/empty %6.2f  (goal: busy < 4 ms)%n",
@@ -43,13 +57,34 @@ public final class GameBench {
     /** Mean time of a logic step after a warm-up, in microseconds. */
     private static double stepMicros(HollyBlitz game) {
         for (int i = 0; i < STEPS / 4; i++) {
-            game.logicStep();
+            step(game, i);
         }
         long start = System.nanoTime();
         for (int i = 0; i < STEPS; i++) {
-            game.logicStep();
+            step(game, i);
         }
         return (System.nanoTime() - start) / 1000.0 / STEPS;
+    }
+
+    /** One logic step with the turret sweeping from side to side, as a player aiming would. */
+    private static void step(HollyBlitz game, int i) {
+        boolean right = (i / 45) % 2 == 0;
+        game.arrowRight = right;
+        game.arrowLeft = !right;
+        game.logicStep();
+    }
+
+    /** How many shells the gun fires in a number of steps. */
+    private static int shotsIn(HollyBlitz game, int steps) {
+        int fired = 0;
+        for (int i = 0; i < steps; i++) {
+            step(game, i);
+            // A shot sets the timer, and the step's end counts it down once.
+            if (game.gun.fireTimer == HollyBlitz.SHELLDELAY - 1) {
+                fired++;
+            }
+        }
+        return fired;
     }
 
     /** Mean time of a paint pass into the back buffer after a warm-up, in milliseconds. */
@@ -105,11 +140,6 @@ public final class GameBench {
         }
         for (int i = 0; i < 20; i++) {
             add(game, game.parachutes, HollyBlitz.PARACHUTE, 30 + 28 * i, 80 + 9 * i, 0, HollyBlitz.CHUTESPEED);
-        }
-        for (int i = 0; i < 10; i++) {
-            double heading = game.toRadians(-60 + 12 * i);
-            add(game, game.shells, HollyBlitz.SHELL, 300 + 40 * Math.sin(heading), 280 - 40 * Math.cos(heading),
-                6 * Math.sin(heading), -6 * Math.cos(heading));
         }
         for (int i = 0; i < 40; i++) {
             add(game, game.smokeTrails, HollyBlitz.SMOKE, 15 * i, 120 + 3 * i, 0, -0.5);
