@@ -1,3 +1,4 @@
+import com.tallowfen.hollyblitz.AssetTables;
 import java.awt.image.BufferedImage;
 import java.awt.image.IndexColorModel;
 import java.awt.image.Raster;
@@ -35,7 +36,7 @@ public final class GifCheck {
         System.exit(faults.isEmpty() ? 0 : 1);
     }
 
-    /** One row of the table. */
+    /** One row of the table, with the picture's stem and frame count from the game. */
     static final class Entry {
         final String stem;
         final int frames;
@@ -43,25 +44,30 @@ public final class GifCheck {
         final int height;
         final boolean sprite;
 
-        Entry(String line) {
+        Entry(int id, String line) {
             String[] f = line.trim().split("\\s+");
-            if (f.length != 6) {
-                throw new IllegalArgumentException("bad table line: " + line);
+            if (f.length != 4 || Integer.parseInt(f[0]) != id) {
+                throw new IllegalArgumentException("bad table line for id " + id + ": " + line);
             }
-            stem = f[1];
-            frames = Integer.parseInt(f[2]);
-            width = Integer.parseInt(f[3]);
-            height = Integer.parseInt(f[4]);
-            sprite = f[5].equals("sprite");
+            stem = AssetTables.imageStem(id);
+            frames = AssetTables.imageFrames(id);
+            width = Integer.parseInt(f[1]);
+            height = Integer.parseInt(f[2]);
+            sprite = f[3].equals("sprite");
         }
     }
 
+    /** The table's rows in id order; it must name every picture id of the game, and no other. */
     static List<Entry> readTable(File table) throws IOException {
         List<Entry> entries = new ArrayList<>();
         for (String line : Files.readAllLines(table.toPath(), StandardCharsets.UTF_8)) {
             if (!line.isBlank() && !line.startsWith("#")) {
-                entries.add(new Entry(line));
+                entries.add(new Entry(entries.size(), line));
             }
+        }
+        if (entries.size() != AssetTables.imageCount()) {
+            throw new IllegalArgumentException("the table has " + entries.size() + " pictures, the game "
+                + AssetTables.imageCount());
         }
         return entries;
     }

@@ -178,18 +178,6 @@ public class HollyBlitz extends Frame implements Runnable {
     static final int IMAGE_SLOTS = 64;
     static final int SOUND_SLOTS = 48;
 
-    /** Sound file stems by sound id; id 0 has none. */
-    private static final String[] SOUND_STEMS = {
-        null,
-        "GunFiring", "ParachuteShredded", "ElfBounce",
-        "ElfHit1", "ElfHit2", "ElfHit3", "ElfHit4", "ElfHit5", "ElfHit6", "ElfHit7",
-        "SleighHitA", "SleighHitB",
-        "SleighFalling1", "SleighFalling2", "SleighFalling3", "SleighFalling4", "ElfScreams1",
-        "DeerHit1", "DeerHit2", "DeerHit3",
-        "MerryChristmas", "SantaAppears", "SantaCrash", "BellLoop", "ElfDecorate",
-        "PresentDrop", "PresentDrop2", "PresentDrop3", "PresentBurst1", "PresentBurst2",
-        "ElfCheer2", "PresentExplode",
-    };
 
     volatile Thread runner;
     /** Latest time sample of the loop, in milliseconds of the monotonic clock. */
@@ -232,65 +220,7 @@ public class HollyBlitz extends Frame implements Runnable {
     volatile boolean arrowRight;
     volatile boolean spaceBar;
     /** Picture file stems and frame counts, one pair per image id in id order. */
-    String[] fileList = {
-        "NullObject", "0",
-        "AAAGun", "32",
-        "AAAGunBase", "1",
-        "BackGround", "1",
-        "BarrackL", "1",
-        "BarrackLDecA", "1",
-        "BarrackLDecB", "1",
-        "BarrackLDecC", "6",
-        "BarrackR", "1",
-        "BarrackRDecA", "1",
-        "BarrackRDecB", "1",
-        "BarrackRDecC", "6",
-        "ElfCelebrating", "16",
-        "ElfClimbing", "8",
-        "ElfDecorating", "8",
-        "ElfFalling", "4",
-        "ElfLadder", "1",
-        "ElfParachuting", "1",
-        "ElfRunningLR", "8",
-        "ElfRunningRL", "8",
-        "ElfBlastedLR", "6",
-        "ElfBlastedRL", "6",
-        "ElfBouncing", "0",
-        "MidGround", "1",
-        "Parachute", "1",
-        "ParachuteBlasted", "1",
-        "ParachuteOpening", "4",
-        "PresentA", "8",
-        "PresentB", "8",
-        "PresentBlasted", "10",
-        "PresentAExploding", "21",
-        "PresentBExploding", "21",
-        "Rein", "1",
-        "ReindeerLR", "10",
-        "ReindeerRL", "10",
-        "ReindeerBlastedLR", "6",
-        "ReindeerBlastedRL", "6",
-        "SantaLR", "1",
-        "SantaRL", "1",
-        "SantaCrashingLR", "9",
-        "SantaCrashingRL", "9",
-        "Shell", "1",
-        "ShellBlastA", "10",
-        "ShellBlastB", "5",
-        "SleighElfLR", "1",
-        "SleighElfRL", "1",
-        "SleighCrashingLR", "9",
-        "SleighCrashingRL", "9",
-        "Smoke", "15",
-        "XmasTree", "12",
-        "Intro", "1",
-        "VisitThroneward", "1",
-        "VisitJava", "1",
-        "StudioFlag", "8",
-        "EndSplash", "1",
-        "ScoreSplash", "1",
-        "Puff", "7",
-    };
+    String[] fileList = AssetTables.fileList();
     static HollyBlitz mainObj;
 
     /**
@@ -1134,10 +1064,7 @@ public class HollyBlitz extends Frame implements Runnable {
 
     /** The file stem of a sound id, or null for an id without a sound. */
     String getSoundFileReference(int soundRef) {
-        if (soundRef < 1 || soundRef >= SOUND_STEMS.length) {
-            return null;
-        }
-        return SOUND_STEMS[soundRef];
+        return AssetTables.soundStem(soundRef);
     }
 
     /** The integer position an object is drawn at, its fractions dropped toward zero. */

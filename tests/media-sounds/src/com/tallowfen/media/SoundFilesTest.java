@@ -3,13 +3,16 @@ package com.tallowfen.media;
 import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 
+import com.tallowfen.hollyblitz.AssetTables;
 import java.io.File;
 import java.io.IOException;
 import java.nio.ByteBuffer;
 import java.nio.file.Files;
 import java.util.ArrayList;
+import java.util.HashMap;
 import java.util.List;
 import java.util.Locale;
+import java.util.Map;
 import java.util.TreeSet;
 import java.util.stream.Stream;
 
@@ -28,22 +31,23 @@ class SoundFilesTest {
     /** A short effect may last no longer than this, or it drags behind its event. */
     private static final double EFFECT_MAX = 1.5;
 
-    /** Every sound the game loads: stem, shortest and longest length in seconds, loops seamlessly. */
+    /** Sounds that are more than a short effect: shortest and longest length in seconds, loops seamlessly. */
+    private static final Map<String, Object[]> LONGER = new HashMap<>();
+
+    static {
+        LONGER.put("MerryChristmas", new Object[] {0.8, 3.0, false});
+        LONGER.put("SantaAppears", new Object[] {0.8, 3.0, false});
+        LONGER.put("BellLoop", new Object[] {2.0, 10.0, true});
+    }
+
+    /** Every sound the game loads, by the game's own table: stem, shortest and longest length, loops seamlessly. */
     static Stream<Arguments> sounds() {
         List<Arguments> table = new ArrayList<>();
-        for (String stem : new String[] {
-            "GunFiring", "ParachuteShredded", "ElfBounce",
-            "ElfHit1", "ElfHit2", "ElfHit3", "ElfHit4", "ElfHit5", "ElfHit6", "ElfHit7",
-            "SleighHitA", "SleighHitB",
-            "SleighFalling1", "SleighFalling2", "SleighFalling3", "SleighFalling4", "ElfScreams1",
-            "DeerHit1", "DeerHit2", "DeerHit3",
-            "SantaCrash", "ElfDecorate", "PresentDrop", "PresentDrop2", "PresentDrop3",
-            "PresentBurst1", "PresentBurst2", "ElfCheer2", "PresentExplode"}) {
-            table.add(Arguments.of(stem, 0.1, EFFECT_MAX, false));
+        for (int id = 1; id <= AssetTables.soundCount(); id++) {
+            String stem = AssetTables.soundStem(id);
+            Object[] limits = LONGER.getOrDefault(stem, new Object[] {0.1, EFFECT_MAX, false});
+            table.add(Arguments.of(stem, limits[0], limits[1], limits[2]));
         }
-        table.add(Arguments.of("MerryChristmas", 0.8, 3.0, false));
-        table.add(Arguments.of("SantaAppears", 0.8, 3.0, false));
-        table.add(Arguments.of("BellLoop", 2.0, 10.0, true));
         return table.stream();
     }
 

@@ -1,9 +1,10 @@
 package com.tallowfen.artgen;
 
+import com.tallowfen.hollyblitz.AssetTables;
 import java.awt.Graphics2D;
 import java.awt.image.BufferedImage;
 
-/** One image id of the game: its file stem, frame count, frame size and how it is drawn. */
+/** One image id of the game: its file stem and frame count (the game's), frame size and how it is drawn. */
 final class Art {
     final int id;
     final String stem;
@@ -15,29 +16,33 @@ final class Art {
     /** The left-to-right twin this picture mirrors, or null when it is drawn directly. */
     private final Art twin;
 
-    private Art(int id, String stem, int frames, int width, int height, Kind kind, Painter painter, Art twin) {
+    private Art(int id, int width, int height, Kind kind, Painter painter, Art twin) {
         this.id = id;
-        this.stem = stem;
-        this.frames = frames;
+        // Names and frame counts are the game's own.
+        this.stem = AssetTables.imageStem(id);
+        this.frames = AssetTables.imageFrames(id);
         this.width = width;
         this.height = height;
         this.kind = kind;
         this.painter = painter;
         this.twin = twin;
+        if (twin != null && twin.frames != frames) {
+            throw new IllegalStateException(stem + " mirrors " + twin.stem + " but their frame counts differ");
+        }
     }
 
-    static Art drawn(int id, String stem, int frames, int w, int h, Kind kind, Painter painter) {
-        return new Art(id, stem, frames, w, h, kind, painter, null);
+    static Art drawn(int id, int w, int h, Kind kind, Painter painter) {
+        return new Art(id, w, h, kind, painter, null);
     }
 
     /** A right-to-left picture: its twin flipped, cropped at the right and bottom to this size. */
-    static Art mirrored(int id, String stem, int w, int h, Art twin) {
-        return new Art(id, stem, twin.frames, w, h, twin.kind, null, twin);
+    static Art mirrored(int id, int w, int h, Art twin) {
+        return new Art(id, w, h, twin.kind, null, twin);
     }
 
     /** A picture the game names but never draws: no files. */
-    static Art none(int id, String stem) {
-        return new Art(id, stem, 0, 0, 0, Kind.SPRITE, null, null);
+    static Art none(int id) {
+        return new Art(id, 0, 0, Kind.SPRITE, null, null);
     }
 
     String fileName(int frame) {

@@ -1,25 +1,25 @@
 package com.tallowfen.soundgen;
 
+import com.tallowfen.hollyblitz.AssetTables;
 import java.io.IOException;
 import java.util.ArrayList;
 import java.util.Collections;
 import java.util.List;
 
-/** Every sound of the game in sound-id order: its file stem and the recipe that makes it. */
+/** Every sound of the game in sound-id order: the recipe that makes it, under the game's file stem. */
 final class SoundBook {
     /** Makes a sound's signal at the working rate. */
     interface Recipe {
         double[] make(Speech speech) throws IOException;
     }
 
-    /** One sound: stem of its file name, recipe, and whether it repeats seamlessly. */
+    /** One sound: stem of its file name (the game's), recipe, and whether it repeats seamlessly. */
     static final class Entry {
-        final String stem;
+        String stem;
         final Recipe recipe;
         final boolean loop;
 
-        Entry(String stem, Recipe recipe, boolean loop) {
-            this.stem = stem;
+        Entry(Recipe recipe, boolean loop) {
             this.recipe = recipe;
             this.loop = loop;
         }
@@ -30,36 +30,43 @@ final class SoundBook {
 
     static List<Entry> all() {
         List<Entry> e = new ArrayList<>();
-        e.add(new Entry("GunFiring", s -> Effects.gunFiring(), false));
-        e.add(new Entry("ParachuteShredded", s -> Effects.parachuteShredded(), false));
-        e.add(new Entry("ElfBounce", s -> Effects.elfBounce(), false));
+        e.add(new Entry(s -> Effects.gunFiring(), false));
+        e.add(new Entry(s -> Effects.parachuteShredded(), false));
+        e.add(new Entry(s -> Effects.elfBounce(), false));
         for (int i = 1; i <= 7; i++) {
             int which = i;
-            e.add(new Entry("ElfHit" + i, s -> Voices.elfHit(which), false));
+            e.add(new Entry(s -> Voices.elfHit(which), false));
         }
-        e.add(new Entry("SleighHitA", s -> Effects.sleighHitA(), false));
-        e.add(new Entry("SleighHitB", s -> Effects.sleighHitB(), false));
+        e.add(new Entry(s -> Effects.sleighHitA(), false));
+        e.add(new Entry(s -> Effects.sleighHitB(), false));
         for (int i = 1; i <= 4; i++) {
             int which = i;
-            e.add(new Entry("SleighFalling" + i, s -> Effects.sleighFalling(which), false));
+            e.add(new Entry(s -> Effects.sleighFalling(which), false));
         }
-        e.add(new Entry("ElfScreams1", s -> Voices.elfScreams(), false));
+        e.add(new Entry(s -> Voices.elfScreams(), false));
         for (int i = 1; i <= 3; i++) {
             int which = i;
-            e.add(new Entry("DeerHit" + i, s -> Voices.deerHit(which), false));
+            e.add(new Entry(s -> Voices.deerHit(which), false));
         }
-        e.add(new Entry("MerryChristmas", SoundBook::merryChristmas, false));
-        e.add(new Entry("SantaAppears", s -> Bells.santaAppears(), false));
-        e.add(new Entry("SantaCrash", s -> Effects.santaCrash(), false));
-        e.add(new Entry("BellLoop", s -> Bells.bellLoop(), true));
-        e.add(new Entry("ElfDecorate", s -> Bells.elfDecorate(), false));
-        e.add(new Entry("PresentDrop", s -> Effects.presentDrop(1), false));
-        e.add(new Entry("PresentDrop2", s -> Effects.presentDrop(2), false));
-        e.add(new Entry("PresentDrop3", s -> Effects.presentDrop(3), false));
-        e.add(new Entry("PresentBurst1", s -> Effects.presentBurst1(), false));
-        e.add(new Entry("PresentBurst2", s -> Effects.presentBurst2(), false));
-        e.add(new Entry("ElfCheer2", s -> Voices.elfCheer(), false));
-        e.add(new Entry("PresentExplode", s -> Effects.presentExplode(), false));
+        e.add(new Entry(SoundBook::merryChristmas, false));
+        e.add(new Entry(s -> Bells.santaAppears(), false));
+        e.add(new Entry(s -> Effects.santaCrash(), false));
+        e.add(new Entry(s -> Bells.bellLoop(), true));
+        e.add(new Entry(s -> Bells.elfDecorate(), false));
+        e.add(new Entry(s -> Effects.presentDrop(1), false));
+        e.add(new Entry(s -> Effects.presentDrop(2), false));
+        e.add(new Entry(s -> Effects.presentDrop(3), false));
+        e.add(new Entry(s -> Effects.presentBurst1(), false));
+        e.add(new Entry(s -> Effects.presentBurst2(), false));
+        e.add(new Entry(s -> Voices.elfCheer(), false));
+        e.add(new Entry(s -> Effects.presentExplode(), false));
+        // The recipes stand in sound-id order; the file names are the game's.
+        if (e.size() != AssetTables.soundCount()) {
+            throw new IllegalStateException(e.size() + " recipes, the game has " + AssetTables.soundCount() + " sounds");
+        }
+        for (int i = 0; i < e.size(); i++) {
+            e.get(i).stem = AssetTables.soundStem(i + 1);
+        }
         return Collections.unmodifiableList(e);
     }
 
