@@ -80,6 +80,9 @@ class JarGatherer {
     std::string name = path.filename().string();
     if (auto problem = name_problem(name); !problem.empty())
       throw Error("cannot carry the jar " + path.string() + ": " + problem);
+    if (name.find(',') != std::string::npos)
+      throw Error("cannot carry the jar " + path.string() + ": the jars key separates names with commas, so a "
+                  "jar's name may hold none; rename it");
     for (const auto& jar : jars_)
       if (jar.name == name)
         throw Error("two different jars are named " + name + ": " + jar.path.string() + " and " + path.string() +

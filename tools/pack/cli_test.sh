@@ -122,6 +122,9 @@ check_error "input neither directory nor jar" "neither a directory nor a jar" "$
 check_error "packed launcher" "already carries" --launcher out --boot boot.class -o bad app
 check_error "name clash" "the archive holds one file of a name" "${base[@]}" -o bad app app
 check_error "two jars of one name" "two different jars are named a.jar" "${base[@]}" -o bad libs/a.jar other/a.jar
+printf 'PK\003\004 not really a zip' >damaged.jar && cp libs/a.jar "comma,name.jar"
+check_error "damaged jar" "cannot read the jar damaged.jar" "${base[@]}" -o bad damaged.jar
+check_error "jar name with a comma" "a jar's name may hold none" "${base[@]}" -o bad "comma,name.jar"
 check_error "bad pair" "has no '='" "${base[@]}" -c novalue -o bad app
 check_error "no output" "no output given" "${base[@]}" app
 check_error "nothing to pack" "nothing to pack" "${base[@]}" -o bad
