@@ -23,6 +23,17 @@ public class ApplicationAudioClip {
     private static final byte MU_LAW_ZERO = 0x7f;
     private static final int SILENCE_LENGTH = 100;
 
+    /**
+     * A clip whose reading discarded at least this many bytes of buffers
+     * has them reclaimed at once. Below it a full collection costs far more
+     * time than the memory is worth: one per clip was most of the game's
+     * start-up.
+     */
+    static final int COLLECT_AFTER_DISCARDING = 1 << 20;
+
+    /** Reclaims memory at once; a test counts the requests instead. */
+    static Runnable collector = System::gc;
+
     /** Where playbacks go: the shared player, unless a test hands in one of its own. */
     static AudioPlayer player = AudioPlayer.player;
 
@@ -59,6 +70,7 @@ public class ApplicationAudioClip {
     protected void readAudioData(InputStream in) {
         byte[] buffer;
         int length;
+        long discarded = 0;
         try {
             try {
                 buffer = new byte[FIRST_BUFFER];
@@ -67,6 +79,7 @@ public class ApplicationAudioClip {
                 while ((n = in.read(buffer, length, buffer.length - length)) >= 0) {
                     length += n;
                     if (length == buffer.length) {
+                        discarded += buffer.length;
                         buffer = Arrays.copyOf(buffer, buffer.length + BUFFER_STEP);
                     }
                 }
@@ -78,10 +91,16 @@ public class ApplicationAudioClip {
             audioData = null;
             return;
         }
-        soundBuffer = length < buffer.length ? Arrays.copyOf(buffer, length) : buffer;
+        if (length < buffer.length) {
+            discarded += buffer.length;
+            buffer = Arrays.copyOf(buffer, length);
+        }
+        soundBuffer = buffer;
         audioData = new AudioData(soundBuffer);
-        // Free the discarded growth buffers before the next clip is read.
-        System.gc();
+        // Free large discarded growth buffers before the next clip is read.
+        if (discarded >= COLLECT_AFTER_DISCARDING) {
+            collector.run();
+        }
     }
 
     public boolean isValid() {

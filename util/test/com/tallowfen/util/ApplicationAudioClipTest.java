@@ -130,6 +130,24 @@ class ApplicationAudioClipTest {
     }
 
     @Test
+    void onlyLargeDiscardedBuffersAreReclaimedAtOnce() throws IOException {
+        Runnable shared = ApplicationAudioClip.collector;
+        int[] requests = {0};
+        ApplicationAudioClip.collector = () -> requests[0]++;
+        try {
+            for (int length : new int[] {100, 48028, 120000}) {
+                new ApplicationAudioClip(file("small.au", bytes(length, QUIET)));
+            }
+            assertEquals(0, requests[0], "the game's clips cost no collection");
+            byte[] big = bytes(400000, QUIET);
+            assertArrayEquals(big, new ApplicationAudioClip(file("big.au", big)).soundBuffer);
+            assertEquals(1, requests[0], "a clip read through megabytes of buffers");
+        } finally {
+            ApplicationAudioClip.collector = shared;
+        }
+    }
+
+    @Test
     void readsFromAnAddress() throws IOException {
         byte[] content = bytes(5000, QUIET);
         URL address = dir.resolve("clip.au").toUri().toURL();
