@@ -3,9 +3,9 @@
 # command that works, runs each packed executable and the same files with
 # java, and compares output and exit status. Then runs the packer README's
 # example as written.
-#   run.sh <quillpod-pack> <compiled classes> <jar tool> <source tree>
+#   run.sh <quillpod-pack> <compiled classes> <jar tool> <source tree> <cmake> <build tree>
 set -u
-pack=$1 classes=$2 jar_tool=$3 source=$4
+pack=$1 classes=$2 jar_tool=$3 source=$4 cmake=$5 build=$6
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -82,6 +82,12 @@ want=$(sed -n '/^## Example/,/^## /p' "$source/tools/pack/README.md" | sed -n 's
 mkdir -p tmp-readme
 got=$(cd readme && TMPDIR=$work/tmp-readme bash -e example.sh 2>&1) || fail "README example failed: $got"
 [ "$got" = "$want" ] || fail "README example printed:"$'\n'"$got"$'\n'"README says:"$'\n'"$want"
+
+# An installed packer finds its launcher and boot class by itself too.
+"$cmake" --install "$build" --prefix "$work/installed" --component quillpod-pack >/dev/null ||
+  fail "installing the packer"
+"$work/installed/bin/quillpod-pack" -o installed-hello hello.jar || fail "packing with the installed packer"
+compare installed installed-hello "x" -- java -jar hello.jar
 
 [ "$failures" -eq 0 ] && echo "all passed"
 exit $((failures > 0))

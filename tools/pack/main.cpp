@@ -51,14 +51,17 @@ fs::path own_folder(const char* argv0) {
   return self.parent_path();
 }
 
+// Looks beside the packer (a build tree) and in ../lib/quillpod (an
+// installation), each name in turn.
 fs::path beside_packer(const fs::path& folder, std::initializer_list<const char*> names, const char* option) {
   std::vector<std::string> tried;
-  for (const char* name : names) {
-    fs::path candidate = folder / name;
-    std::error_code ec;
-    if (fs::is_regular_file(candidate, ec)) return candidate;
-    tried.push_back(candidate.string());
-  }
+  for (const fs::path& place : {folder, folder.parent_path() / "lib" / "quillpod"})
+    for (const char* name : names) {
+      fs::path candidate = place / name;
+      std::error_code ec;
+      if (fs::is_regular_file(candidate, ec)) return candidate;
+      tried.push_back(candidate.string());
+    }
   std::string list;
   for (const auto& t : tried) list += (list.empty() ? "" : " or ") + t;
   throw Error(std::string("no ") + option + " given, and none beside the packer (" + list + "); give " + option +
@@ -101,8 +104,10 @@ int main(int argc, char** argv) {
                  "--folder media/XmasGifs gives XmasGifs\\frame0.gif; repeatable")
       ->allow_extra_args(false);
   app.add_option("--launcher", request.launcher,
-                 "The launcher to start from (default: quillpod-stripped, else quillpod, beside the packer)");
-  app.add_option("--boot", request.boot, "The boot class (default: quillpodboot.class beside the packer)");
+                 "The launcher to start from (default: quillpod-stripped, else quillpod, beside the packer or "
+                 "in ../lib/quillpod)");
+  app.add_option("--boot", request.boot,
+                 "The boot class (default: quillpodboot.class beside the packer or in ../lib/quillpod)");
   app.add_option("--level", request.level, "Compression level, 0 (stored) to 9 (smallest)")
       ->check(CLI::Range(0, 9))
       ->capture_default_str();
