@@ -23,8 +23,9 @@ const std::vector<std::string> kKnownKeys = {"main", "minver", "target", "helpur
 namespace {
 
 // The keys the launcher looks up, in the order they are written first in
-// the configuration text (see check_launcher_reading).
-const char* const kLauncherKeys[] = {"main", "target", "helpurl", "jars", "vmargs"};
+// the configuration text (see check_launcher_reading); the help address
+// last, since a query in it may well hold "target=" or "main=".
+const char* const kLauncherKeys[] = {"main", "target", "jars", "vmargs", "helpurl"};
 
 std::string lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -33,6 +34,18 @@ std::string lower(std::string s) {
 
 bool ends_with_jar(const std::string& name) {
   return name.size() > 4 && lower(name.substr(name.size() - 4)) == ".jar";
+}
+
+// The non-empty items of a list, such as the jars key's comma-separated names.
+std::vector<std::string> split(const std::string& list, char separator) {
+  std::vector<std::string> items;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t end = std::min(list.find(separator, start), list.size());
+    if (end > start) items.push_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+  return items;
 }
 
 std::string join(const std::vector<std::string>& items, const char* between) {
@@ -179,12 +192,7 @@ void check_values(const std::vector<ConfigPair>& config, const std::vector<Sourc
       std::vector<std::string> carried;
       for (const auto& f : files)
         if (ends_with_jar(f.name)) carried.push_back(f.name);
-      std::size_t start = 0;
-      while (start <= pair.value.size()) {
-        std::size_t comma = std::min(pair.value.find(',', start), pair.value.size());
-        std::string item = pair.value.substr(start, comma - start);
-        start = comma + 1;
-        if (item.empty()) continue;
+      for (const std::string& item : split(pair.value, ',')) {
         if (item.find_first_of(" \t") == 0 || item.find_last_of(" \t") == item.size() - 1)
           throw Error("the jars item \"" + item +
                       "\" has a blank around it, which the class path would keep; write jars=a.jar,b.jar");
@@ -259,14 +267,10 @@ void check_main_class(const std::string& main, const std::vector<ConfigPair>& co
   std::vector<std::string> searched;
   for (const auto& pair : config) {
     if (pair.key != "jars") continue;
-    std::size_t start = 0;
-    while (start <= pair.value.size()) {
-      std::size_t comma = std::min(pair.value.find(',', start), pair.value.size());
-      std::string name = pair.value.substr(start, comma - start);
-      start = comma + 1;
+    for (std::string name : split(pair.value, ',')) {
       std::replace(name.begin(), name.end(), '/', '\\');
       for (const auto& f : files)
-        if (!name.empty() && f.name == name) {
+        if (f.name == name) {
           searched.push_back(f.name);
           if (Jar(f.path).has_entry(in_jar)) return;
         }
@@ -363,7 +367,7 @@ Packed pack_application(const Request& request) {
   if (!find_pair(config, "vmargs") && jars.main_manifest()) {
     // What the VM's own -jar start takes from the main jar's manifest.
     for (const char* attribute : {"Add-Opens", "Add-Exports"})
-      for (const std::string& item : class_path_items(manifest_value(*jars.main_manifest(), attribute)))
+      for (const std::string& item : split(manifest_value(*jars.main_manifest(), attribute), ' '))
         words.push_back("--" + lower(attribute) + "=" + item + "=ALL-UNNAMED");
   }
   words.insert(words.end(), request.vm_args.begin(), request.vm_args.end());
@@ -381,6 +385,13 @@ Packed pack_application(const Request& request) {
     else
       config.push_back({"vmargs", text});
   }
+
+  // Without its own line, target would be read from any "target=" in the
+  // text (a help address's query, a VM option): write the default out.
+  if (!find_pair(config, "target") && std::any_of(config.begin(), config.end(), [](const ConfigPair& p) {
+        return p.value.find("target=") != std::string::npos;
+      }))
+    config.push_back({"target", "H"});
 
   check_values(config, files);
   Bytes text = ordered_config_text(config);

@@ -90,6 +90,13 @@ mix of jars and directories;main.jar app --vm-arg -Xmx2g --vm-arg=-Dapp.home=/op
 command line keys win over the manifest;main.jar -c main=com.t.Main -c jars=main.jar app;main=com.t.Main|jars=main.jar
 a jar in a directory named by the jars key;withjar app -c jars=dep.jar -c main=com.t.Main;jars=dep.jar|  dep.jar
 ROWS
+# The launcher's keys first, whatever the order given; a "target=" in
+# another value gets the default target written out before it.
+"$pack" "${base[@]}" -o ordered -c minver=1.8 -c helpurl=http://h/?target=_top app --main com.t.Main \
+  || fail "help address with a query refused"
+[ "$("$pack" --list ordered | sed -n '3,6p')" = "$(printf '  %s\n' main=com.t.Main target=H \
+  helpurl=http://h/?target=_top minver=1.8)" ] || fail "configuration order: $("$pack" --list ordered)"
+
 # A blank inside one --vm-arg stays inside that option.
 "$pack" "${base[@]}" -o jarout main.jar "--vm-arg=-Dapp.home=/opt/my app" 2>/dev/null
 grep -qF 'vmargs="-Dapp.home=/opt/my app"' <("$pack" --list jarout) || fail "--vm-arg with a blank not quoted"
@@ -150,8 +157,8 @@ check_error "result file name in the archive" "may not hold a file named quillpo
   "${base[@]}" -o bad reserved/result
 check_error "--main against main" "disagree" "${base[@]}" --main a.B -c main=a.C -o bad app
 check_error "--jar-dir without jars" "holds no jar" "${base[@]}" --jar-dir nojars -o bad
-check_error "key read from inside another line" "the launcher would read target as \"1\"" \
-  "${base[@]}" --vm-arg=-Dapp.target=1 -o bad main.jar
+check_error "key read from inside another line" "the launcher would read jars as \"x\"" \
+  "${base[@]}" --vm-arg=-Dapp.jars=x -o bad app
 cp launcher bad-launcher
 "$pack" --launcher bad-launcher --boot boot.class -o bad-launcher app 2>/dev/null && fail "output over the launcher: accepted"
 cmp -s launcher bad-launcher || fail "output over the launcher: the launcher was changed"
