@@ -347,6 +347,11 @@ Packed pack_application(const Request& request) {
       throw Error("\"" + files[i].name + "\" comes from both " + files[i - 1].path.string() + " and " +
                   files[i].path.string() + "; the archive holds one file of a name");
   check_reserved_names(files);
+  if (!request.output.empty() && fs::exists(request.output, ec))
+    for (const auto& f : files)
+      if (fs::equivalent(request.output, f.path, ec))
+        throw Error("the output " + request.output.string() + " is one of the application's own files (" + f.name +
+                    "); write it elsewhere");
 
   // The configuration: what the user set, completed from the main jar.
   std::vector<ConfigPair> config = request.config;

@@ -159,6 +159,10 @@ check_error "--main against main" "disagree" "${base[@]}" --main a.B -c main=a.C
 check_error "--jar-dir without jars" "holds no jar" "${base[@]}" --jar-dir nojars -o bad
 check_error "key read from inside another line" "the launcher would read jars as \"x\"" \
   "${base[@]}" --vm-arg=-Dapp.jars=x -o bad app
+cp main.jar bad-main.jar
+"$pack" "${base[@]}" -o bad-main.jar bad-main.jar 2>stderr && fail "output over an input jar: accepted"
+cmp -s main.jar bad-main.jar || fail "output over an input jar: the jar was changed"
+grep -qF "is one of the application's own files" stderr || fail "output over an input jar: $(cat stderr)"
 cp launcher bad-launcher
 "$pack" --launcher bad-launcher --boot boot.class -o bad-launcher app 2>/dev/null && fail "output over the launcher: accepted"
 cmp -s launcher bad-launcher || fail "output over the launcher: the launcher was changed"
