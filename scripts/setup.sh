@@ -46,23 +46,25 @@ quillpod_build() {
 }
 
 # quillpod_start_xvfb: starts a private X server on a free display number and
-# exports DISPLAY; the caller stops it with quillpod_stop_xvfb.
+# exports DISPLAY; the caller stops it with quillpod_stop_xvfb. The server
+# picks its own number and reports it once it accepts clients, so two runs
+# started at the same moment never end up sharing (and stopping) one server.
 quillpod_start_xvfb() {
-  local n
-  for n in $(seq 90 130); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    QUILLPOD_XVFB_PID=$!
-    local i
-    for i in $(seq 1 50); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
-      sleep 0.1
-    done
-    if kill -0 "$QUILLPOD_XVFB_PID" 2>/dev/null; then
-      export DISPLAY=":$n"
-      return 0
-    fi
+  local f n i
+  f=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$f" >/dev/null 2>&1 &
+  QUILLPOD_XVFB_PID=$!
+  for i in $(seq 1 100); do
+    [ -s "$f" ] && break
+    kill -0 "$QUILLPOD_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
   done
+  n=$(tr -dc 0-9 <"$f")
+  rm -f "$f"
+  if [ -n "$n" ] && kill -0 "$QUILLPOD_XVFB_PID" 2>/dev/null; then
+    export DISPLAY=":$n"
+    return 0
+  fi
   echo "Could not start Xvfb" >&2
   return 1
 }
