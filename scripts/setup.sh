@@ -10,6 +10,7 @@ QUILLPOD_PACKAGES=(
   openjdk-17-jdk junit5
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils x11-apps openbox imagemagick
+  pulseaudio pulseaudio-utils libasound2-plugins
 )
 
 quillpod_missing_packages() {

@@ -28,6 +28,8 @@ class BotGame extends HollyBlitz {
     int scoreDrops;
     /** Largest size seen of each world list, in the order of worldLists(). */
     final int[] largest = new int[10];
+    /** When set, every sound the game starts: wall-clock milliseconds and sound id. */
+    List<long[]> soundEvents;
     private int endSteps;
     private int lastScore;
 
@@ -78,6 +80,16 @@ class BotGame extends HollyBlitz {
 
     static final String[] LISTNAMES = {"banners", "barracks", "elves", "parachutes", "presents", "reins",
         "reindeers", "shells", "sleighs", "smokeTrails"};
+
+    @Override
+    void playSound(int soundRef) {
+        if (soundEvents != null) {
+            synchronized (soundEvents) {
+                soundEvents.add(new long[] {System.currentTimeMillis(), soundRef});
+            }
+        }
+        super.playSound(soundRef);
+    }
 
     @Override
     void reportFault(RuntimeException e) {

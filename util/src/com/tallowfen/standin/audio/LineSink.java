@@ -10,8 +10,13 @@ final class LineSink implements SampleSink {
     static final float SAMPLE_RATE = 8000f;
     static final AudioFormat FORMAT = new AudioFormat(SAMPLE_RATE, 16, 1, true, false);
     private static final int BYTES_PER_MS = 16;
-    /** At most 40 ms queued in the device, so a sound starts within about 50 ms of its request. */
-    static final int MAX_QUEUED_BYTES = 40 * BYTES_PER_MS;
+    /**
+     * At most 120 ms queued in the device: enough to ride out the scheduling
+     * delays of a busy machine, each of which would otherwise empty the device
+     * and cost, on a sound server that refills before it plays again, whole
+     * seconds of silence; a sound still starts within about 130 ms of its request.
+     */
+    static final int MAX_QUEUED_BYTES = 120 * BYTES_PER_MS;
 
     private SourceDataLine line;
     private byte[] bytes = new byte[0];

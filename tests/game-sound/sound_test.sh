@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The game's sound heard for real: a PulseAudio server of our own with a null
+# sink, ALSA's default device routed to it, the game played by the bot in its
+# window while the sink's monitor is recorded; then SoundCheck listens to the
+# recording. Last, with the server gone, the game must say "No sound" once.
+# With SOUND_KEEP=DIR the temp folder (recording, logs) is kept as DIR.
+#
+# usage: sound_test.sh <java> <game classpath> <checker classes> <source dir with XmasGifs and XmasSounds>
+set -euo pipefail
+java=$1
+cp=$2
+checker=$3
+src=$4
+play_seconds=30
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  local p
+  for p in "${pids[@]}"; do
+    kill "$p" 2>/dev/null || true
+    wait "$p" 2>/dev/null || true
+  done
+  if [ -n "${SOUND_KEEP:-}" ]; then rm -rf "$SOUND_KEEP"; cp -r "$work" "$SOUND_KEEP"; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  for f in pulse.log game.log check.log; do
+    [ -f "$work/$f" ] && sed "s/^/  $f: /" "$work/$f" | tail -n 20 >&2
+  done
+  exit 1
+}
+
+wait_for() {
+  local tries=$(( $1 * 5 ))
+  shift
+  while ! "$@" >/dev/null 2>&1; do
+    tries=$(( tries - 1 ))
+    [ "$tries" -gt 0 ] || return 1
+    sleep 0.2
+  done
+}
+
+[ -n "${DISPLAY:-}" ] || fail "no DISPLAY"
+command -v pulseaudio >/dev/null || fail "pulseaudio is not installed"
+
+# Everything the server and its clients keep lives in the temp folder.
+mkdir -p "$work/run" "$work/home"
+chmod 700 "$work/run"
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/home/.config"
+export PULSE_SERVER="unix:$work/run/native"
+# No session bus: the sound clients would spend seconds trying to start one.
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/run/no-bus"
+cat >"$work/server.pa" <<PA
+load-module module-null-sink sink_name=card rate=8000 channels=1 format=s16le
+set-default-sink card
+load-module module-native-protocol-unix auth-anonymous=1 socket=$work/run/native
+PA
+# The JDK plays through ALSA's default device; send it to the server.
+cat >"$HOME/.asoundrc" <<'ALSA'
+pcm.!default { type pulse }
+ctl.!default { type pulse }
+ALSA
+
+pulseaudio -n -F "$work/server.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+  --log-target=stderr >"$work/pulse.log" 2>&1 &
+pulse_pid=$!
+pids+=("$pulse_pid")
+wait_for 20 pactl info || fail "the sound server did not start"
+
+parec -d card.monitor --rate=8000 --channels=1 --format=s16le --raw >"$work/recording.raw" 2>"$work/parec.log" &
+parec_pid=$!
+pids+=("$parec_pid")
+# The monitor delivers nothing while nothing plays: a moment of silence played
+# into the sink shows when the recorder is listening.
+pacat --playback --raw --rate=8000 --channels=1 --format=s16le </dev/zero 2>/dev/null &
+silence_pid=$!
+pids+=("$silence_pid")
+wait_for 30 test -s "$work/recording.raw" || fail "the recorder did not start"
+kill "$silence_pid"
+wait "$silence_pid" 2>/dev/null || true
+recording_start=$(date +%s%3N)
+# From here on the recording runs while the game plays; the checker takes its clock from the bells.
+
+"$java" -Dquillpod.dir="$src" -Dbot.soundlog="$work/sounds.log" -Dbot.bells=true -cp "$cp" \
+  com.tallowfen.hollyblitz.BotPlay "$play_seconds" 7 100 >"$work/game.log" 2>&1 \
+  || fail "the game failed"
+sleep 1
+kill "$parec_pid"
+wait "$parec_pid" 2>/dev/null || true
+! grep -q "No sound" "$work/game.log" || fail "the game found no sound device"
+
+"$java" -cp "$checker:$cp" com.tallowfen.hollyblitz.SoundCheck "$work/recording.raw" "$recording_start" \
+  "$work/sounds.log" "$src" >"$work/check.log" 2>&1 || fail "the recording does not hold what the game played"
+sed 's/^/  /' "$work/check.log"
+
+# Without a server the game plays on silently and says so once.
+kill "$pulse_pid"
+wait "$pulse_pid" 2>/dev/null || true
+"$java" -Dquillpod.dir="$src" -cp "$cp" com.tallowfen.hollyblitz.BotPlay 4 7 >"$work/game.log" 2>&1 \
+  || fail "the game failed without a sound server"
+notices=$(grep -c "^No sound" "$work/game.log" || true)
+[ "$notices" = 1 ] || fail "expected one \"No sound\" notice without a server, got $notices"
+echo "ok: shots, hits and bells heard; one \"No sound\" notice without a server"

@@ -1,0 +1,385 @@
+package com.tallowfen.hollyblitz;
+
+import java.io.DataInputStream;
+import java.io.FileInputStream;
+import java.io.IOException;
+import java.nio.ByteBuffer;
+import java.nio.ByteOrder;
+import java.nio.file.Files;
+import java.nio.file.Paths;
+import java.util.ArrayList;
+import java.util.List;
+
+/**
+ * Listens to a recording of the game's sound output (16-bit little-endian,
+ * 8,000 samples a second, one channel) against the log of the sounds the
+ * game started: finds each gun shot and each hit sound at the moment it was
+ * started by cross-correlating the recording with the start of its sound
+ * file, and follows the looping bells from one repetition to the next, which
+ * must come exactly one loop apart to the end of the recording: a gap from an
+ * underrun would push them later. Prints what it found; exits with 1 when something is missing.
+ *
+ * usage: SoundCheck <recording> <recording start, ms> <sound log> <folder holding XmasSounds>
+ */
+public final class SoundCheck {
+
+    static final int RATE = 8000;
+    /** Samples of a sound's start that identify it: 80 ms. */
+    static final int ATTACK = 640;
+    /** Samples of a sound used to tell whether it plays at a moment: up to 0.4 s. */
+    static final int WHOLE = RATE * 2 / 5;
+    /** How far a sound may stray from where the game's timing puts it: the device's queue fills and drains. */
+    static final int SLACK = RATE * 60 / 1000;
+    /** A moment where a hit sound does not start. */
+    static final int WRONG = RATE * 300 / 1000;
+    static final double FOUND = 0.5;
+    static final boolean VERBOSE = Boolean.getBoolean("soundcheck.verbose");
+
+    private final double[] x;
+    /** Running sums of x squared, for the energy of any window. */
+    private final double[] energy;
+
+    SoundCheck(double[] recording) {
+        x = recording;
+        energy = new double[x.length + 1];
+        for (int i = 0; i < x.length; i++) {
+            energy[i + 1] = energy[i] + x[i] * x[i];
+        }
+    }
+
+    /** Normalised cross-correlation of the template with the recording at sample k; 0 outside it. */
+    double ncc(double[] t, double tNorm, int k) {
+        if (k < 0 || k + t.length > x.length) {
+            return 0;
+        }
+        double dot = 0;
+        for (int i = 0; i < t.length; i++) {
+            dot += x[k + i] * t[i];
+        }
+        double e = energy[k + t.length] - energy[k];
+        return e <= 0 ? 0 : dot / (tNorm * Math.sqrt(e));
+    }
+
+    /**
+     * How strongly the template is present at sample k: the least-squares
+     * gain of the template in the recording there. Sounds are mixed by plain
+     * addition, so a sound that plays there gives about 1, whatever else
+     * plays with it; a sound that does not gives about 0.
+     */
+    double gain(double[] t, double tEnergy, int k) {
+        if (k < 0 || k + t.length > x.length) {
+            return 0;
+        }
+        double dot = 0;
+        for (int i = 0; i < t.length; i++) {
+            dot += x[k + i] * t[i];
+        }
+        return dot / tEnergy;
+    }
+
+    /** The gain closest to 1 within `slack` samples of k. */
+    double bestGain(double[] t, int k, int slack) {
+        double tEnergy = norm(t) * norm(t);
+        double best = 0;
+        for (int j = k - slack; j <= k + slack; j++) {
+            double g = gain(t, tEnergy, j);
+            if (Math.abs(g - 1) < Math.abs(best - 1)) {
+                best = g;
+            }
+        }
+        return best;
+    }
+
+    /** The best correlation within `slack` samples of k, and where: {value, position}. */
+    double[] best(double[] t, int k, int slack) {
+        double tNorm = norm(t);
+        double bestValue = -1;
+        int bestAt = k;
+        for (int j = k - slack; j <= k + slack; j++) {
+            double v = ncc(t, tNorm, j);
+            if (v > bestValue) {
+                bestValue = v;
+                bestAt = j;
+            }
+        }
+        return new double[] {bestValue, bestAt};
+    }
+
+    static double norm(double[] t) {
+        double s = 0;
+        for (double v : t) {
+            s += v * v;
+        }
+        return Math.sqrt(s);
+    }
+
+    /** The samples of an AU file in 8-bit mu-law, as linear values. */
+    static double[] readAu(String path) throws IOException {
+        try (DataInputStream in = new DataInputStream(new FileInputStream(path))) {
+            if (in.readInt() != 0x2e736e64) {
+                throw new IOException(path + " is not an AU file");
+            }
+            int offset = in.readInt();
+            in.readInt();
+            int encoding = in.readInt();
+            int rate = in.readInt();
+            int channels = in.readInt();
+            if (encoding != 1 || rate != RATE || channels != 1) {
+                throw new IOException(path + ": not 8 kHz mono mu-law");
+            }
+            in.skipBytes(offset - 24);
+            byte[] data = in.readAllBytes();
+            double[] out = new double[data.length];
+            for (int i = 0; i < data.length; i++) {
+                out[i] = muLaw(data[i] & 0xff);
+            }
+            return out;
+        }
+    }
+
+    private static int muLaw(int b) {
+        int u = ~b & 0xff;
+        int magnitude = (((u & 0x0f) << 3) + 0x84) << ((u & 0x70) >> 4);
+        return (u & 0x80) != 0 ? 0x84 - magnitude : magnitude - 0x84;
+    }
+
+    static double[] head(double[] sound, int n) {
+        double[] t = new double[Math.min(n, sound.length)];
+        System.arraycopy(sound, 0, t, 0, t.length);
+        return t;
+    }
+
+    public static void main(String[] args) throws IOException {
+        byte[] raw = Files.readAllBytes(Paths.get(args[0]));
+        long recordingStart = Long.parseLong(args[1]);
+        List<long[]> events = new ArrayList<long[]>();
+        for (String line : Files.readAllLines(Paths.get(args[2]))) {
+            String[] f = line.trim().split(" ");
+            if (f.length == 2) {
+                events.add(new long[] {Long.parseLong(f[0]), Long.parseLong(f[1])});
+            }
+        }
+        String folder = args[3];
+        ByteBuffer bytes = ByteBuffer.wrap(raw).order(ByteOrder.LITTLE_ENDIAN);
+        double[] recording = new double[raw.length / 2];
+        for (int i = 0; i < recording.length; i++) {
+            recording[i] = bytes.getShort();
+        }
+        HollyBlitz game = new HollyBlitz();
+        List<String> problems = new SoundCheck(recording).check(game, recordingStart, events, folder);
+        for (String p : problems) {
+            System.out.println("FAIL: " + p);
+        }
+        System.exit(problems.isEmpty() ? 0 : 1);
+    }
+
+    private double[] sound(HollyBlitz game, String folder, int id) throws IOException {
+        return readAu(new AssetFolder(folder, "XmasSounds").path(game.getSoundFileReference(id) + ".au"));
+    }
+
+    /**
+     * Everything that should be heard and was not. The recording's own start
+     * is not known to the millisecond, so the bells, started first, set the
+     * clock: every other sound is looked for where the game's log puts it
+     * relative to them.
+     */
+    List<String> check(HollyBlitz game, long recordingStart, List<long[]> events, String folder)
+            throws IOException {
+        List<String> problems = new ArrayList<String>();
+        long bellsMillis = -1;
+        for (long[] e : events) {
+            if (e[1] == HollyBlitz.BGM) {
+                bellsMillis = e[0];
+            }
+        }
+        if (bellsMillis < 0) {
+            problems.add("the bells were not started");
+            return problems;
+        }
+        double[] bells = sound(game, folder, HollyBlitz.BGM);
+        int bellsAt = bellsStart(bells);
+        if (bellsAt == Integer.MIN_VALUE) {
+            problems.add("the recording does not begin with the bells");
+            return problems;
+        }
+        System.out.printf("bells started at %.3f s of the recording%n", bellsAt / (double) RATE);
+        List<int[]> shots = new ArrayList<int[]>();
+        List<int[]> hits = new ArrayList<int[]>();
+        for (long[] e : events) {
+            int at = bellsAt + (int) ((e[0] - bellsMillis) * RATE / 1000);
+            int id = (int) e[1];
+            if (id == HollyBlitz.GUNFIRING) {
+                shots.add(new int[] {at, id});
+            } else if (isHit(id)) {
+                hits.add(new int[] {at, id});
+            }
+        }
+        if (hits.size() < 5) {
+            problems.add("too few hits were played to listen for: " + hits.size());
+            return problems;
+        }
+        int delay = outputDelay(game, folder, hits);
+        System.out.printf("sounds heard %.1f ms after the bells' clock puts them%n", delay * 1000.0 / RATE);
+
+        int[] found = count(game, folder, shots, delay, 0);
+        System.out.printf("gun shots: %d of %d found where played%n", found[0], found[1]);
+        if (found[1] < 20) {
+            problems.add("too few shots were played to listen for: " + found[1]);
+        } else if (found[0] < 0.8 * found[1]) {
+            problems.add("shots heard where played: " + found[0] + " of " + found[1]);
+        }
+        int[] hitFound = count(game, folder, hits, delay, 0);
+        int[] hitControl = count(game, folder, hits, delay, WRONG);
+        System.out.printf("hit sounds: %d of %d found where played (%d at a wrong moment)%n",
+            hitFound[0], hitFound[1], hitControl[0]);
+        if (hitFound[0] < 0.8 * hitFound[1] || hitControl[0] > 0.3 * hitControl[1]) {
+            problems.add("hit sounds heard where played: " + hitFound[0] + " of " + hitFound[1]);
+        }
+        checkBells(bells, bellsAt, problems);
+        return problems;
+    }
+
+    /**
+     * Where the bells' first loop began, in samples of the recording (before
+     * its start, when the recorder came in late): found by placing a stretch
+     * of the recording's first sound, the bells alone, within the loop.
+     * Integer.MIN_VALUE when the recording does not begin with the bells.
+     */
+    int bellsStart(double[] bells) {
+        int first = 0;
+        while (first < x.length && x[first] == 0) {
+            first++;
+        }
+        int from = first + RATE / 20;
+        if (from + RATE / 4 > x.length) {
+            return Integer.MIN_VALUE;
+        }
+        double[] stretch = new double[RATE / 4];
+        System.arraycopy(x, from, stretch, 0, stretch.length);
+        SoundCheck loop = new SoundCheck(bells);
+        double[] where = loop.best(stretch, bells.length / 2, bells.length / 2);
+        if (where[0] < 0.9) {
+            return Integer.MIN_VALUE;
+        }
+        return from - (int) where[1];
+    }
+
+    private static boolean isHit(int id) {
+        return (id >= HollyBlitz.ELFHIT1 && id <= HollyBlitz.ELFHIT7)
+            || (id >= HollyBlitz.DEERHIT1 && id <= HollyBlitz.DEERHIT3)
+            || id == HollyBlitz.PARACHUTESHREDDED || id == HollyBlitz.SLEIGHHITA || id == HollyBlitz.SLEIGHHITB
+            || id == HollyBlitz.PRESENTBURST1 || id == HollyBlitz.PRESENTBURST2;
+    }
+
+    /**
+     * Where the sounds are heard relative to where the bells' clock puts them.
+     * The device may open seconds after the bells were started, so the search
+     * is wide: coarse first, then fine around the best. The hits set it, not
+     * the shots: a held trigger fires like a clock, and its shots fit equally
+     * well one period off.
+     */
+    private int outputDelay(HollyBlitz game, String folder, List<int[]> hits) throws IOException {
+        int n = Math.min(hits.size(), 40);
+        double[][] templates = new double[n][];
+        double[] norms = new double[n];
+        for (int i = 0; i < n; i++) {
+            templates[i] = head(sound(game, folder, hits.get(i)[1]), ATTACK);
+            norms[i] = norm(templates[i]);
+        }
+        int coarse = bestDelay(hits, templates, norms, -6 * RATE, 6 * RATE, 8);
+        return bestDelay(hits, templates, norms, coarse - 8, coarse + 8, 1);
+    }
+
+    private int bestDelay(List<int[]> hits, double[][] templates, double[] norms, int from, int to, int step) {
+        int bestDelay = from;
+        double bestScore = -1;
+        for (int d = from; d <= to; d += step) {
+            double score = 0;
+            for (int i = 0; i < templates.length; i++) {
+                score += ncc(templates[i], norms[i], hits.get(i)[0] + d);
+            }
+            if (score > bestScore) {
+                bestScore = score;
+                bestDelay = d;
+            }
+        }
+        return bestDelay;
+    }
+
+    /** How many of the sounds are heard within the slack of their moment (moved by `shift`): {found, listened for}. */
+    private int[] count(HollyBlitz game, String folder, List<int[]> played, int delay, int shift) throws IOException {
+        int found = 0;
+        int total = 0;
+        for (int[] p : played) {
+            int at = p[0] + delay + shift;
+            if (at + ATTACK + SLACK >= x.length) {
+                continue;
+            }
+            total++;
+            double[] t = head(sound(game, folder, p[1]), WHOLE);
+            double v = bestGain(t, at, SLACK);
+            if (Math.abs(v - 1) <= 0.25) {
+                found++;
+            }
+            if (VERBOSE) {
+                System.out.printf("  sound %d at %.3f s: %.2f%n", p[1], at / (double) RATE, v);
+            }
+        }
+        return new int[] {found, total};
+    }
+
+    /**
+     * The bells must repeat one loop apart from where they started to the end
+     * of the recording. A repetition that comes late shows a gap in the
+     * output. Two short gaps, 0.3 s in all, are borne: a machine far busier
+     * than it has cores stalls any player now and then. More is a fault, and
+     * so is the silence of seconds that follows an underrun on some servers
+     * when the player keeps too little queued.
+     */
+    private void checkBells(double[] bells, int start, List<String> problems) {
+        double[] t = head(bells, RATE / 2);
+        int expected = start;
+        // The recorder may have come in after the first loop began.
+        int first = 0;
+        while (first < x.length && x[first] == 0) {
+            first++;
+        }
+        while (expected < first) {
+            expected += bells.length;
+        }
+        int loops = 0;
+        List<String> gaps = new ArrayList<String>();
+        int late = 0;
+        // And it goes on after the game has ended.
+        int last = x.length - 1;
+        while (last > 0 && x[last] == 0) {
+            last--;
+        }
+        int reach = RATE / 4;
+        while (expected + t.length + reach < last) {
+            // A gap can only push a repetition later; one longer than a quarter second is not borne anyway.
+            double[] b = best(t, expected + reach / 2 - 1, reach / 2 + 1);
+            double g = gain(t, norm(t) * norm(t), (int) b[1]);
+            if (b[1] < expected - 2 || Math.abs(g - 1) > 0.25) {
+                problems.add(String.format("bells loop %d not heard at %.3f s (gain %.2f)", loops,
+                    expected / (double) RATE, g));
+                return;
+            }
+            if (b[1] > expected + 2) {
+                late += (int) b[1] - expected;
+                gaps.add(String.format("%.1f ms before %.3f s", (b[1] - expected) * 1000.0 / RATE,
+                    b[1] / (double) RATE));
+            }
+            loops++;
+            expected = (int) b[1] + bells.length;
+        }
+        System.out.printf("bells: %d loops of %.3f s heard, gaps: %s%n", loops, bells.length / (double) RATE,
+            gaps.isEmpty() ? "none" : String.join(", ", gaps));
+        if (loops < 3) {
+            problems.add("the bells were heard for only " + loops + " loops");
+        }
+        if (gaps.size() > 2 || late > RATE * 300 / 1000) {
+            problems.add("gaps in the output: " + String.join(", ", gaps));
+        }
+    }
+}
