@@ -77,11 +77,14 @@ case "$mode" in
   *) fail "unknown mode $mode" ;;
 esac
 
-# The stand-in opener records the address it was asked to show.
+# The stand-in opener records the address it was asked to show, and talks as browsers do;
+# none of that may reach the game's own output.
 mkdir "$work/bin" "$work/tmp"
 cat >"$work/bin/xdg-open" <<EOF
 #!/bin/sh
 printf '%s\n' "\$*" >>"$work/opened"
+echo "stand-in browser: opening \$*"
+echo "stand-in browser: warning" >&2
 EOF
 chmod +x "$work/bin/xdg-open"
 
@@ -217,6 +220,8 @@ xdotool mousemove --window "$win" 145 387 click 1
 wait_for 20 test -s "$work/opened" || fail "a click on the maker's logo opened nothing"
 [ "$(cat "$work/opened")" = "$home_page" ] || fail "the logo opened '$(cat "$work/opened")', not '$home_page'"
 screen_is "$front" 0 0 || fail "the front screen did not stay after the logo click"
+sleep 0.5
+! grep -q 'stand-in browser' "$work/game.log" || fail "the browser's messages went into the game's output"
 
 xdotool mousemove --window "$win" 515 78 click 1
 wait_for 20 left_front || fail "the play button did not start a game"

@@ -1,5 +1,6 @@
 package com.tallowfen.hollyblitz;
 
+import java.io.File;
 import java.io.IOException;
 import java.util.Arrays;
 import java.util.List;
@@ -13,10 +14,14 @@ class PageOpener {
 
     /** Starts the opener for the address; an opener that cannot be started is an IOException. */
     void open(String address) throws IOException {
-        ProcessBuilder opener = new ProcessBuilder(command(System.getProperty("os.name", ""), address));
-        // The browser's own messages, if any, go where the game's go.
-        opener.redirectOutput(ProcessBuilder.Redirect.INHERIT);
-        opener.redirectError(ProcessBuilder.Redirect.INHERIT);
+        String os = System.getProperty("os.name", "");
+        ProcessBuilder opener = new ProcessBuilder(command(os, address));
+        // The browser may outlive the game: it gets none of the game's streams, so nothing that
+        // reads the game's output waits for the browser to close.
+        File nowhere = new File(os.toLowerCase(Locale.ROOT).startsWith("windows") ? "NUL" : "/dev/null");
+        opener.redirectInput(ProcessBuilder.Redirect.from(nowhere));
+        opener.redirectOutput(ProcessBuilder.Redirect.appendTo(nowhere));
+        opener.redirectError(ProcessBuilder.Redirect.appendTo(nowhere));
         opener.start();
     }
 
