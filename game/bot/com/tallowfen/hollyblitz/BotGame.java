@@ -5,8 +5,8 @@ import java.util.List;
 
 /**
  * The game played by a Bot: before each logic step the bot sets the keys,
- * a game is started from the front screen, and a lost game is played again
- * from the end-game panel after a short look at it. Keeps a record of what
+ * a game is started with the front screen's play button, and a lost game is
+ * played again with the end-game panel's button after a short look at it. Keeps a record of what
  * happened: games and how they ended, scores, the largest size of each world
  * list, and every fault the game reported.
  */
@@ -40,7 +40,8 @@ class BotGame extends HollyBlitz {
     @Override
     void doMain() {
         if (gameState == FRONTSCREEN) {
-            startGame();
+            // The play button, pressed in its middle.
+            buttonPlay(515, 78);
             lastScore = score;
         }
         bot.decide();
@@ -66,7 +67,8 @@ class BotGame extends HollyBlitz {
             endSteps = 0;
         }
         if (gameState == POSTGAME && ++endSteps > LOOKATEND) {
-            restartGame();
+            // The end-game panel's play-again button, pressed in its middle.
+            buttonReplay(152, 93);
             bot.newGame();
             lastScore = score;
         }
