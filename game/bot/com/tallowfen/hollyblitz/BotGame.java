@@ -93,6 +93,18 @@ class BotGame extends HollyBlitz {
         super.playSound(soundRef);
     }
 
+    /** What leaving the program does; the soak starts the card again instead of ending the VM. */
+    Runnable programEnd;
+
+    @Override
+    void endProgram() {
+        if (programEnd != null) {
+            programEnd.run();
+        } else {
+            super.endProgram();
+        }
+    }
+
     @Override
     void reportFault(RuntimeException e) {
         synchronized (faults) {

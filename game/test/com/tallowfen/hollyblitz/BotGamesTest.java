@@ -46,6 +46,17 @@ class BotGamesTest {
         assertEquals(6, game.barracks.size());
     }
 
+    @Test
+    void theGameStandsPaintPassesAndRandomInputFromOtherThreads() throws InterruptedException {
+        BotGame game = TestWorld.prepare(new BotGame(9));
+        game.r.setSeed(9);
+        game.gameState = HollyBlitz.FRONTSCREEN;
+        GameSoak soak = new GameSoak(game, 30000, 9);
+        String problem = soak.run();
+        assertNull(problem, soak.summary());
+        assertTrue(soak.paints > 5000 && soak.events > 500, soak.summary());
+    }
+
     @ParameterizedTest(name = "({0}, {1}) is heading {2}")
     @CsvSource({"0, -10, 0", "10, 0, 90", "-10, 0, 270", "10, -10, 45", "-10, -10, 315", "10, 10, 90", "-5, 5, 270"})
     void theBotAimsWithinTheUpperHalfCircle(double dx, double dy, int heading) {
