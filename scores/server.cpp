@@ -280,6 +280,8 @@ int run_server(const Options& options) {
   http.Get("/", [&](const httplib::Request& q, httplib::Response& r) { page(q, r, false); });
   http.Get("/index.html", [&](const httplib::Request& q, httplib::Response& r) { page(q, r, false); });
   http.Get("/scores.json", [&](const httplib::Request& q, httplib::Response& r) { page(q, r, true); });
+  // Without it a page written in parts waits for the client's delayed acknowledgement.
+  http.set_tcp_nodelay(true);
   http.set_read_timeout(5, 0);
   http.set_write_timeout(5, 0);
   int http_port = options.http_port == 0 ? http.bind_to_any_port(options.bind)

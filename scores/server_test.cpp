@@ -17,8 +17,7 @@
 #include <thread>
 
 #include "record.h"
-#include "test_process.h"
-#include "test_tempdir.h"
+#include "test_support.h"
 
 #ifndef SCORES_BIN
 #error "SCORES_BIN names the server binary under test"
@@ -27,120 +26,20 @@
 namespace scores {
 namespace {
 
-using namespace quillpod::testing;
-using namespace std::chrono_literals;
-
-std::vector<std::string> base_env() {
-  std::vector<std::string> env = {"PATH=/usr/bin:/bin", "LANG=C.UTF-8"};
-  add_sanitizer_env(env);
-  return env;
-}
-
-// A PostgreSQL server in a private folder, reached only through a Unix socket
-// there. initdb and postgres refuse to run as root, so under root they run as
-// nobody on a folder nobody owns.
-class Postgres : public ::testing::Environment {
+// One PostgreSQL server for the whole run.
+class PostgresEnvironment : public ::testing::Environment {
  public:
-  static Postgres* instance;
-
+  static Postgres server;
   void SetUp() override {
-    glob_t g{};
-    if (glob("/usr/lib/postgresql/*/bin/initdb", 0, nullptr, &g) != 0 || g.gl_pathc == 0)
-      FAIL() << "PostgreSQL's initdb not found (Debian package postgresql)";
-    std::string bin = std::filesystem::path(g.gl_pathv[g.gl_pathc - 1]).parent_path();
-    globfree(&g);
-    dir_ = std::make_unique<TempDir>();
-    if (geteuid() == 0) {
-      ASSERT_EQ(chown(dir_->path().c_str(), 65534, 65534), 0);
+    try {
+      server.start();
+    } catch (const std::exception& e) {
+      FAIL() << e.what();
     }
-    Spawn init{bin + "/initdb",
-               {"-D", *dir_ / "data", "-U", "scores", "-A", "trust", "-E", "UTF8", "--no-locale",
-                "--no-sync"},
-               base_env(), dir_->path(), geteuid() == 0};
-    Finished f = run(init);
-    ASSERT_EQ(f.exit_code, 0) << f.out << f.err;
-    Spawn server{bin + "/postgres",
-                 {"-D", *dir_ / "data", "-k", dir_->path(), "-c", "listen_addresses=", "-c",
-                  "fsync=off", "-c", "max_connections=60"},
-                 base_env(), dir_->path(), geteuid() == 0};
-    pid_ = spawn(server);
-    bool up = eventually([&] { return PQping(admin_conninfo().c_str()) == PQPING_OK; }, 50ms);
-    ASSERT_TRUE(up) << read_text(*dir_ / "stderr");
   }
-
-  void TearDown() override {
-    if (pid_ > 0) {
-      kill(pid_, SIGINT);  // fast shutdown
-      finish(pid_, dir_->path());
-    }
-    dir_.reset();
-  }
-
-  std::string admin_conninfo() const { return "host=" + dir_->path() + " user=scores dbname=postgres"; }
-
-  // A fresh database and its URL for the server.
-  std::string create_database() {
-    std::string name = "scores_" + std::to_string(++databases_);
-    PGconn* c = PQconnectdb(admin_conninfo().c_str());
-    PGresult* r = PQexec(c, ("CREATE DATABASE " + name).c_str());
-    bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
-    std::string why = PQerrorMessage(c);
-    PQclear(r);
-    PQfinish(c);
-    if (!ok) throw std::runtime_error("CREATE DATABASE: " + why);
-    return "postgresql:///" + name + "?host=" + dir_->path() + "&user=scores";
-  }
-
- private:
-  std::unique_ptr<TempDir> dir_;
-  pid_t pid_ = -1;
-  int databases_ = 0;
+  void TearDown() override { server.stop(); }
 };
-Postgres* Postgres::instance = nullptr;
-
-// Connects to 127.0.0.1:port; -1 when refused. Reads never wait forever.
-int connect_to(unsigned short port) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(port);
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
-    close(fd);
-    return -1;
-  }
-  timeval tv{60, 0};
-  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-  return fd;
-}
-
-void send_all(int fd, const std::string& bytes) {
-  std::size_t at = 0;
-  while (at < bytes.size()) {
-    ssize_t n = send(fd, bytes.data() + at, bytes.size() - at, MSG_NOSIGNAL);
-    if (n <= 0) return;  // the server has closed: what it replies tells
-    at += static_cast<std::size_t>(n);
-  }
-}
-
-// What the server says before it closes: "OK\n" once the record is stored.
-std::string reply(int fd) {
-  std::string out;
-  char buf[64];
-  ssize_t n;
-  while ((n = recv(fd, buf, sizeof buf, 0)) > 0) out.append(buf, static_cast<std::size_t>(n));
-  close(fd);
-  return out;
-}
-
-// Sends a whole record the way the game does, then waits for the answer.
-std::string submit(unsigned short port, const std::string& bytes) {
-  int fd = connect_to(port);
-  if (fd < 0) return "refused";
-  send_all(fd, bytes);
-  shutdown(fd, SHUT_WR);
-  return reply(fd);
-}
+Postgres PostgresEnvironment::server;
 
 class ScoreServer : public ::testing::TestWithParam<const char*> {
  public:
@@ -154,7 +53,7 @@ class ScoreServer : public ::testing::TestWithParam<const char*> {
   bool postgresql() const { return std::string(GetParam()) == "postgresql"; }
 
   void SetUp() override {
-    database = postgresql() ? Postgres::instance->create_database() : tmp / "scores.db";
+    database = postgresql() ? PostgresEnvironment::server.create_database() : tmp / "scores.db";
   }
 
   void TearDown() override {
@@ -437,7 +336,6 @@ TEST(ScoreServerStart, DefaultsAndFailures) {
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  scores::Postgres::instance = new scores::Postgres;
-  ::testing::AddGlobalTestEnvironment(scores::Postgres::instance);
+  ::testing::AddGlobalTestEnvironment(new scores::PostgresEnvironment);
   return RUN_ALL_TESTS();
 }
