@@ -138,6 +138,12 @@ int launch(Platform& platform, const BoxSettings& box, const std::string& execut
     // The VM we could not wait for may still use the workspace.
     guard.keep();
   }
+  if (outcome.wait_failed && !outcome.interrupted) {
+    // Not a verdict of the VM, which may have been fine: the launcher's own
+    // failure, whatever earlier VMs said.
+    failure.set(kErrorWaitFailed, outcome.why);
+    return 1;
+  }
   if (outcome.interrupted) {
     // The user stopped the VM through us: end with its code, show nothing.
     return outcome.code == kErrorWaitFailed ? 1 : outcome.code;

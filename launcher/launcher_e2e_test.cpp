@@ -1,11 +1,19 @@
 // Runs the real launcher binary on executables crafted here, with stand-in VM
 // programs (small shell scripts named jview, java and jre) on a private PATH.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
 #include <map>
+#include <random>
+#include <set>
+#include <thread>
 
 #include "errors.h"
 #include "test_process.h"
@@ -112,7 +120,13 @@ class LauncherEndToEnd : public ::testing::Test {
   std::vector<std::string> environment(const std::vector<std::string>& extra = {}) const {
     std::vector<std::string> env = {"PATH=" + bin, "TMPDIR=" + tmp, "HOME=" + root.path()};
     add_sanitizer_env(env);
-    env.insert(env.end(), extra.begin(), extra.end());
+    // An extra entry replaces one of the same name.
+    for (const std::string& e : extra) {
+      const std::string name = e.substr(0, e.find('=') + 1);
+      env.erase(std::remove_if(env.begin(), env.end(), [&](const std::string& x) { return x.rfind(name, 0) == 0; }),
+                env.end());
+      env.push_back(e);
+    }
     return env;
   }
 
@@ -273,8 +287,9 @@ TEST_F(LauncherEndToEnd, ExitCodeProtocol) {
                                          : message_lines(kCaption, c.message, kHelp + "#" + c.topic));
     // Every failure says why in one line; a run that started says nothing.
     EXPECT_EQ(out.why.empty(), c.exit != 1) << out.why;
-    if (!c.programs.empty() && c.exit == 1)
+    if (!c.programs.empty() && c.exit == 1) {
       EXPECT_NE(out.why.find("the Java VM " + c.programs.back() + " "), std::string::npos) << out.why;
+    }
     std::vector<Call> seen = calls();
     std::vector<std::string> programs;
     for (const Call& call : seen) {
@@ -408,6 +423,373 @@ TEST_F(LauncherEndToEnd, StopSignalReachesTheVmAndTheWorkspaceGoes) {
   EXPECT_EQ(f.err, "");
   EXPECT_FALSE(fs::exists(log + "/args.0"));  // the jre after it never started
   EXPECT_TRUE(temporary_directory_empty());
+}
+
+// A VM that a stop signal reaches while it starts may end with status 1;
+// the launcher ends as a process stopped by that signal would, unless the
+// application ran and chose its own status.
+TEST_F(LauncherEndToEnd, StopSignalDuringVmStartIs128PlusTheSignal) {
+  struct Case {
+    const char* name;
+    bool marker;
+    int on_term;  // the stand-in's exit status when TERM reaches it
+    int exit;
+  };
+  const Case cases[] = {
+      {"VM ends with 1 before the application", false, 1, 143},
+      {"application ran and chose its status", true, 3, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(log);
+    fs::create_directory(log);
+    write_script(bin + "/java",
+                 "d='" + log + "'\n"
+                 "for a in \"$@\"; do case $a in -Dquillpod.dir=*) ws=${a#-Dquillpod.dir=};; esac; done\n" +
+                     (c.marker ? "printf '%100s' '' > \"$ws/Jz.Ky.Tx\"\n" : "") +
+                     "trap 'kill $s 2>/dev/null; exit " + std::to_string(c.on_term) +
+                     "' TERM\n"
+                     "/bin/sleep 60 </dev/null >/dev/null 2>&1 & s=$!\n"
+                     "echo ready > \"$d/ready\"\n"
+                     "wait $s\n");
+    make_game(game_image(config("C")));
+    pid_t launcher = spawn({game, {}, environment(), root.path()});
+    ASSERT_TRUE(eventually([&] { return fs::exists(log + "/ready"); }));
+    kill(launcher, SIGTERM);
+    Finished f = finish(launcher, root.path());
+    EXPECT_EQ(f.exit_code, c.exit);
+    EXPECT_EQ(f.err, "");
+    EXPECT_TRUE(temporary_directory_empty());
+  }
+}
+
+// `app 2>&1 | head -1`: the error stream closes after the first line. The
+// launcher must not die of SIGPIPE on the next one, and still clean up.
+TEST_F(LauncherEndToEnd, ClosedErrorStreamStillEndsCleanly) {
+  stand_in("java", {{10011}});
+  make_game(game_image(config("C")));
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  close(fds[0]);
+  std::vector<std::string> env = environment();
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(fds[1], 2);
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    char* argv[] = {const_cast<char*>(game.c_str()), nullptr};
+    execve(game.c_str(), argv, envp.data());
+    _exit(127);
+  }
+  close(fds[1]);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  EXPECT_TRUE(WIFEXITED(status)) << "killed by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_TRUE(temporary_directory_empty());
+}
+
+// Temporary directories the launcher cannot use: one error each, with the
+// line that names the directory and the system's reason, and nothing made.
+TEST_F(LauncherEndToEnd, UnusableTemporaryDirectories) {
+  struct Case {
+    const char* name;
+    std::string tmpdir;
+    std::function<void(LauncherEndToEnd&)> setup;
+    bool as_nobody;
+    std::string message;
+    std::vector<std::string> why;  // what the reason line names
+  };
+  const std::string missing = root / "no-such-dir";
+  const std::string colon = root / "tmp:colon";
+  const std::string readonly = root / "readonly";
+  const Case cases[] = {
+      {"missing", missing, [](LauncherEndToEnd&) {}, false, "quillpod ERROR #10008",
+       {"cannot create the workspace " + missing + "/", "No such file or directory"}},
+      {"read-only", readonly,
+       [readonly](LauncherEndToEnd& t) {
+         fs::create_directory(readonly);
+         fs::permissions(readonly, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                                       fs::perms::others_exec);
+         fs::permissions(t.root.path(), fs::perms::owner_all | fs::perms::others_exec);
+         fs::permissions(t.game, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+       },
+       true, "quillpod ERROR #10008", {"cannot create the workspace " + readonly + "/", "Permission denied"}},
+      {"class path separator in its name", colon, [colon](LauncherEndToEnd&) { fs::create_directory(colon); }, false,
+       "quillpod ERROR #10007", {"cannot use the temporary directory " + colon, "':'"}},
+  };
+  stand_in("java", {{0, true}});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    make_game(game_image(config("C")));
+    c.setup(*this);
+    Finished f = run({game, {}, environment({"TMPDIR=" + c.tmpdir}), root.path(), c.as_nobody});
+    EXPECT_EQ(f.exit_code, 1);
+    FailureOutput out = failure_output(f.err);
+    EXPECT_EQ(out.box, message_lines(kCaption, c.message, kHelp + "#errorcodes"));
+    for (const std::string& part : c.why) EXPECT_NE(out.why.find(part), std::string::npos) << out.why;
+    EXPECT_TRUE(calls().empty());
+    if (fs::is_directory(c.tmpdir)) {
+      EXPECT_TRUE(fs::is_empty(c.tmpdir));
+    }
+    EXPECT_FALSE(fs::exists(missing));
+  }
+}
+
+// A temporary directory reached through a symbolic link works; the link
+// stays and nothing is left where it points.
+TEST_F(LauncherEndToEnd, TemporaryDirectoryThroughASymbolicLink) {
+  const std::string link = root / "tmp-link";
+  fs::create_directory_symlink(tmp, link);
+  stand_in("java", {{0, true}});
+  make_game(game_image(config("C")));
+  Finished f = launch({}, {"TMPDIR=" + link});
+  EXPECT_EQ(f.exit_code, 0);
+  EXPECT_EQ(f.err, "");
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_TRUE(temporary_directory_empty());
+}
+
+// A small tmpfs as the temporary directory: full before the launch, and
+// filled by the VM while it runs.
+TEST_F(LauncherEndToEnd, FullTemporaryDirectory) {
+  const std::string small = root / "small";
+  fs::create_directory(small);
+  if (geteuid() != 0 || mount("tmpfs", small.c_str(), "tmpfs", 0, "size=256k") != 0)
+    GTEST_SKIP() << "mounting a tmpfs needs root";
+  struct Unmount {
+    std::string path;
+    ~Unmount() { umount2(path.c_str(), MNT_DETACH); }
+  } unmount{small};
+  auto fill = [](const std::string& file) { return "/bin/dd if=/dev/zero of=" + file + " bs=4096 2>/dev/null"; };
+
+  // Full before the launch: the boot class cannot be written.
+  std::system(fill(small + "/ballast").c_str());
+  stand_in("java", {{0, true}});
+  make_game(game_image(config("C")));
+  Finished full = launch({}, {"TMPDIR=" + small});
+  EXPECT_EQ(full.exit_code, 1);
+  FailureOutput out = failure_output(full.err);
+  EXPECT_EQ(out.box, message_lines(kCaption, "quillpod ERROR #10001", kHelp + "#errorcodes"));
+  EXPECT_NE(out.why.find("No space left on device"), std::string::npos) << out.why;
+  EXPECT_TRUE(calls().empty());
+  fs::remove(small + "/ballast");
+  EXPECT_TRUE(fs::is_empty(small));
+
+  // Filled by the VM: its marker comes out empty, and its result (10030)
+  // still fits in the room the launcher kept for it.
+  write_script(bin + "/java",
+               "for a in \"$@\"; do case $a in -Dquillpod.dir=*) ws=${a#-Dquillpod.dir=};; esac; done\n" +
+                   fill("\"$ws/unpacked\"") + "\n"
+                   "printf '%100s' '' > \"$ws/Jz.Ky.Tx\" 2>/dev/null\n"
+                   "printf 10030 > \"$ws/quillpodboot.result\"\n"
+                   "exit 46\n");
+  Finished filled = launch({}, {"TMPDIR=" + small});
+  EXPECT_EQ(filled.exit_code, 1);
+  out = failure_output(filled.err);
+  EXPECT_EQ(out.box, message_lines(kCaption, "quillpod ERROR #10030", kHelp + "#errorcodes"));
+  EXPECT_TRUE(fs::is_empty(small));
+}
+
+// Under the C locale a VM reads non-ASCII file names as question marks; the
+// launcher gives it a UTF-8 character type then, and only then, keeping
+// every other category as it was.
+TEST_F(LauncherEndToEnd, NonAsciiPathsGetAUtf8CharacterType) {
+  write_script(bin + "/java",
+               "for a in \"$@\"; do case $a in -Dquillpod.dir=*) ws=${a#-Dquillpod.dir=};; esac; done\n"
+               "printf '%s|%s|%s|%s' \"${LC_ALL-unset}\" \"${LC_CTYPE-unset}\" \"${LC_MESSAGES-unset}\" "
+               "\"${LANG-unset}\" > '" + log + "/locale'\n"
+               "printf '%100s' '' > \"$ws/Jz.Ky.Tx\"\n");
+  make_game(game_image(config("C")));
+  const std::string weihnacht = root / "Weihnacht-\xC3\xBC";
+  fs::create_directory(weihnacht);
+  struct Case {
+    const char* name;
+    std::vector<std::string> env;
+    std::string seen;
+  };
+  const Case cases[] = {
+      {"ASCII paths: untouched", {"LC_ALL=C", "LANG=C"}, "C|unset|unset|C"},
+      {"non-ASCII under LC_ALL=C", {"LC_ALL=C", "LANG=C", "TMPDIR=" + weihnacht}, "unset|C.UTF-8|C|C"},
+      {"non-ASCII, no locale at all", {"TMPDIR=" + weihnacht}, "unset|C.UTF-8|unset|unset"},
+      {"non-ASCII under a UTF-8 locale: untouched", {"LANG=C.UTF-8", "TMPDIR=" + weihnacht},
+       "unset|unset|unset|C.UTF-8"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Finished f = launch({}, c.env);
+    EXPECT_EQ(f.exit_code, 0);
+    EXPECT_EQ(read_text(log + "/locale"), c.seen);
+    EXPECT_TRUE(fs::is_empty(weihnacht));
+  }
+}
+
+// Directories the application made read-only or unreadable are emptied and
+// removed; a link to a read-only directory elsewhere is neither followed nor
+// changed.
+TEST_F(LauncherEndToEnd, ReadOnlyDirectoriesOfTheApplicationGo) {
+  const std::string outside = root / "outside";
+  fs::create_directories(outside + "/keep");
+  write_text(outside + "/keep/file", "x");
+  fs::permissions(outside + "/keep", fs::perms::owner_read | fs::perms::owner_exec);
+  write_script(bin + "/java",
+               "for a in \"$@\"; do case $a in -Dquillpod.dir=*) ws=${a#-Dquillpod.dir=};; esac; done\n"
+               "/bin/mkdir -p \"$ws/a/b\" \"$ws/c\"\n"
+               "echo x > \"$ws/a/b/f\"; echo y > \"$ws/c/g\"\n"
+               "/bin/ln -s '" + outside + "/keep' \"$ws/a/link\"\n"
+               "/bin/chmod 500 \"$ws/a/b\" \"$ws/a\"; /bin/chmod 000 \"$ws/c\"\n"
+               "printf '%100s' '' > \"$ws/Jz.Ky.Tx\"\n");
+  for (const std::string& d : {root.path(), bin}) fs::permissions(d, fs::perms::owner_all | fs::perms::others_exec | fs::perms::others_read);
+  fs::permissions(bin + "/java", fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+  make_game(game_image(config("C")));
+  fs::permissions(game, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+  ASSERT_EQ(chown(tmp.c_str(), 65534, 65534), 0);
+  // As a user without root's right to write anywhere, so the modes count.
+  Finished f = launch({}, {}, true);
+  EXPECT_EQ(f.exit_code, 0);
+  EXPECT_EQ(f.err, "");
+  EXPECT_TRUE(temporary_directory_empty());
+  EXPECT_EQ(fs::status(outside + "/keep").permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_EQ(read_text(outside + "/keep/file"), "x");
+}
+
+// A launcher killed with SIGKILL leaves its workspace; the next launch
+// removes it once its VM is gone too, and touches nothing that is not a
+// workspace of an ended run.
+TEST_F(LauncherEndToEnd, StaleWorkspacesOfKilledRunsGo) {
+  const std::string release = log + "/release";
+  write_script(bin + "/java",
+               "d='" + log + "'\n"
+               "for a in \"$@\"; do case $a in -Dquillpod.dir=*) ws=${a#-Dquillpod.dir=};; esac; done\n"
+               "printf '%100s' '' > \"$ws/Jz.Ky.Tx\"\n"
+               "n=0; [ -e \"$d/n\" ] && read n < \"$d/n\"; echo $((n+1)) > \"$d/n\"\n"
+               "[ $n -gt 0 ] && exit 0\n"
+               "echo $$ > \"$d/pid\"; echo \"$ws\" > \"$d/first\"\n"
+               "while [ ! -e '" + release + "' ]; do /bin/sleep 0.05; done\n");
+  make_game(game_image(config("C")));
+  // Things that are not the workspace of an ended run.
+  const std::vector<std::string> others = {"17000000001234",  // run name without the boot class
+                                           "notarun", "1700000000-5x"};
+  for (const std::string& o : others) {
+    fs::create_directory(tmp + "/" + o);
+    write_text(tmp + "/" + o + "/quillpodboot.class", o == "17000000001234" ? "" : "boot");
+  }
+  fs::remove(tmp + "/17000000001234/quillpodboot.class");
+  fs::create_directory(root / "target");
+  write_text(root / "target/quillpodboot.class", "boot");
+  fs::create_directory_symlink(root / "target", tmp + "/17000000009999");
+
+  pid_t first = spawn({game, {}, environment(), root.path()});
+  ASSERT_TRUE(eventually([&] { return fs::exists(log + "/first"); }));
+  kill(first, SIGKILL);
+  finish(first, root.path());
+  std::string ws = read_text(log + "/first");
+  ws.pop_back();
+  ASSERT_TRUE(fs::exists(ws + "/quillpodboot.class"));
+
+  // Its VM still runs and holds the lock: the workspace stays.
+  EXPECT_EQ(launch({}).exit_code, 0);
+  EXPECT_TRUE(fs::exists(ws));
+  write_text(release, "");
+  const pid_t vm = std::atoi(read_text(log + "/pid").c_str());
+  ASSERT_TRUE(eventually([&] { return kill(vm, 0) != 0; }));
+  EXPECT_EQ(launch({}).exit_code, 0);
+  EXPECT_FALSE(fs::exists(ws));
+  std::set<std::string> rest;
+  for (const auto& e : fs::directory_iterator(tmp)) rest.insert(e.path().filename().string());
+  EXPECT_EQ(rest, (std::set<std::string>{"17000000001234", "notarun", "1700000000-5x", "17000000009999"}));
+  EXPECT_TRUE(fs::exists(root / "target/quillpodboot.class"));
+}
+
+// Launches of one executable at the same moment all run their application,
+// each in its own workspace, and leave nothing.
+TEST_F(LauncherEndToEnd, ConcurrentLaunchesAllRun) {
+  const int kLaunches = 20;
+  write_script(bin + "/java",
+               "for a in \"$@\"; do case $a in -Dquillpod.dir=*) ws=${a#-Dquillpod.dir=};; esac; done\n"
+               "[ -e \"$ws/mine\" ] && exit 7\n"
+               "echo > \"$ws/mine\"\n"
+               "echo > '" + log + "/'\"${ws##*/}\"\n"
+               "/bin/sleep 0.2\n"
+               "printf '%100s' '' > \"$ws/Jz.Ky.Tx\"\n");
+  make_game(game_image(config("C")));
+  std::vector<pid_t> pids;
+  std::vector<std::string> dirs;
+  for (int i = 0; i < kLaunches; ++i) {
+    dirs.push_back(root / ("out" + std::to_string(i)));
+    fs::create_directory(dirs.back());
+  }
+  for (int i = 0; i < kLaunches; ++i) pids.push_back(spawn({game, {}, environment(), dirs[i]}));
+  int ran = 0;
+  for (int i = 0; i < kLaunches; ++i) {
+    Finished f = finish(pids[i], dirs[i]);
+    EXPECT_EQ(f.exit_code, 0) << f.err;
+    ran += f.exit_code == 0;
+  }
+  std::size_t workspaces = 0;
+  for (const auto& e : fs::directory_iterator(log)) workspaces += is_run_name(e.path().filename().string());
+  std::printf("%d of %d simultaneous launches ran their application, in %zu workspaces\n", ran, kLaunches,
+              workspaces);
+  EXPECT_EQ(workspaces, static_cast<std::size_t>(kLaunches));
+  EXPECT_TRUE(temporary_directory_empty());
+}
+
+// Many launches with random VM ends (exit codes, crashes, kills, results of
+// the boot stage), random application exit codes and random stop signals
+// to the launcher at random moments leave no workspace, but those of 10005.
+// QUILLPOD_LAUNCHES sets how many (the long run takes 1000).
+TEST_F(LauncherEndToEnd, RandomEndsLeaveNothingBehind) {
+  int launches = 40;
+  if (const char* n = std::getenv("QUILLPOD_LAUNCHES")) launches = std::atoi(n);
+  const std::string plan = log + "/plan";
+  write_script(bin + "/java",
+               "for a in \"$@\"; do case $a in -Dquillpod.dir=*) ws=${a#-Dquillpod.dir=};; esac; done\n"
+               "read act code < '" + plan + "'\n"
+               // A VM is one process; this one's helper would outlive it and
+               // make the directories again after the launcher removed them.
+               "trap '' INT TERM HUP QUIT\n"
+               "/bin/mkdir -p \"$ws/com/app\" \"$ws/media\"; echo x > \"$ws/com/app/Main.class\"\n"
+               "trap - INT TERM HUP QUIT\n"
+               "case $act in\n"
+               "exit) exit $code;;\n"
+               "app) printf '%100s' '' > \"$ws/Jz.Ky.Tx\"; /bin/sleep 0.0$((code % 5)); exit $code;;\n"
+               "result) printf $((10010 + code % 30)) > \"$ws/quillpodboot.result\"; exit $(((10010 + code % 30) % 256));;\n"
+               "crash) kill -SEGV $$;;\n"
+               "killed) kill -KILL $$;;\n"
+               "readonly) /bin/chmod 500 \"$ws/com/app\" \"$ws/com\"; exit $code;;\n"
+               "slow) /bin/sleep 0.05; exit $code;;\n"
+               "esac\n");
+  make_game(game_image(config("C")));
+  std::mt19937 random(20261210);
+  const char* acts[] = {"exit", "app", "result", "crash", "killed", "readonly", "slow"};
+  const int signals[] = {0, 0, SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+  std::map<std::string, int> ends;
+  int signalled = 0, kept = 0;
+  for (int i = 0; i < launches; ++i) {
+    const char* act = acts[random() % std::size(acts)];
+    write_text(plan, std::string(act) + " " + std::to_string(random() % 256) + "\n");
+    int signal = signals[random() % std::size(signals)];
+    pid_t pid = spawn({game, {}, environment(), root.path()});
+    if (signal != 0) {
+      std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
+      kill(pid, signal);
+      ++signalled;
+    }
+    Finished f = finish(pid, root.path());
+    ++ends[f.signal != 0 ? "killed by signal " + std::to_string(f.signal) : "exit " + std::to_string(f.exit_code)];
+    if (f.err.find("ERROR #10005") != std::string::npos) {
+      ++kept;
+      continue;
+    }
+    ASSERT_TRUE(temporary_directory_empty()) << "launch " << i << ": " << act << ", signal " << signal << "\n"
+                                             << f.err;
+  }
+  std::printf("%d launches, %d stop signals sent, %d workspaces kept after 10005; ends:", launches, signalled, kept);
+  for (const auto& [end, n] : ends) std::printf(" %s: %d,", end.c_str(), n);
+  std::printf("\n");
+  EXPECT_EQ(kept, 0);  // a wait never fails here
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <set>
 
 #include "test_tempdir.h"
 #include "workspace.h"
@@ -215,6 +216,89 @@ TEST(PosixPlatform, ClockAndTicks) {
   std::uint32_t a = p.tick_count();
   std::uint32_t b = p.tick_count();
   EXPECT_LE(static_cast<std::uint32_t>(b - a), 1000u);
+}
+
+TEST(PosixPlatform, FailuresKeepTheSystemsReason) {
+  PosixPlatform p;
+  TempDir dir;
+  EXPECT_EQ(p.last_error(), "");
+  EXPECT_FALSE(p.create_directory(dir / "no/such/parent"));
+  EXPECT_EQ(p.last_error(), "No such file or directory");
+  fs::create_directory(dir / "taken");
+  EXPECT_FALSE(p.create_directory(dir / "taken"));
+  EXPECT_EQ(p.last_error(), "File exists");
+  EXPECT_EQ(p.read_file(dir / "taken"), std::nullopt);
+  EXPECT_EQ(p.last_error(), "Is a directory");
+}
+
+TEST(PosixPlatform, DirectoryLockIsExclusiveUntilReleased) {
+  PosixPlatform p;
+  TempDir dir;
+  std::optional<LockId> first = p.lock_directory(dir.path(), false);
+  ASSERT_TRUE(first.has_value());
+  EXPECT_EQ(p.lock_directory(dir.path(), false), std::nullopt);  // another descriptor, as another process
+  p.unlock_directory(*first);
+  std::optional<LockId> again = p.lock_directory(dir.path(), false);
+  EXPECT_TRUE(again.has_value());
+  if (again) p.unlock_directory(*again);
+  fs::create_directory_symlink(dir.path(), dir / "link");
+  EXPECT_EQ(p.lock_directory(dir / "link", false), std::nullopt);
+}
+
+TEST(PosixPlatform, MakeDirectoryRemovableChangesDirectoriesNotLinkTargets) {
+  PosixPlatform p;
+  TempDir dir;
+  for (mode_t mode : {0500, 0000, 0300}) {
+    fs::create_directory(dir / "d");
+    chmod((dir / "d").c_str(), mode);
+    EXPECT_TRUE(p.make_directory_removable(dir / "d")) << std::oct << mode;
+    EXPECT_EQ(mode_of(dir / "d") & 0700, 0700u) << std::oct << mode;
+    fs::remove(dir / "d");
+  }
+  fs::create_directory(dir / "target");
+  chmod((dir / "target").c_str(), 0500);
+  fs::create_directory_symlink(dir / "target", dir / "link");
+  EXPECT_FALSE(p.make_directory_removable(dir / "link"));
+  EXPECT_EQ(mode_of(dir / "target"), 0500u);
+}
+
+TEST(PosixPlatform, RandomNumbersVary) {
+  PosixPlatform p;
+  std::set<std::uint32_t> seen;
+  for (int i = 0; i < 8; ++i) seen.insert(p.random_number().value());
+  EXPECT_GT(seen.size(), 1u);
+}
+
+TEST(VmEnvironment, Utf8CharacterTypeOnlyWhenNonAsciiNamesNeedIt) {
+  const std::string ascii = "/tmp/17000000004321";
+  const std::string umlaut = "/tmp/Bescherung-\xC3\xBC/17000000004321";
+  struct Case {
+    const char* name;
+    std::vector<std::string> env;
+    std::string argument;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {"ASCII: untouched", {"LC_ALL=C", "PATH=/bin"}, ascii, {"LC_ALL=C", "PATH=/bin"}},
+      {"UTF-8 already", {"LANG=C.UTF-8", "LC_CTYPE=C.UTF-8"}, umlaut, {"LANG=C.UTF-8", "LC_CTYPE=C.UTF-8"}},
+      {"no locale", {"PATH=/bin"}, umlaut, {"PATH=/bin", "LC_CTYPE=C.UTF-8"}},
+      {"LC_CTYPE=C replaced", {"LC_CTYPE=C", "LANG=C.UTF-8"}, umlaut, {"LANG=C.UTF-8", "LC_CTYPE=C.UTF-8"}},
+      {"LC_ALL spread over the other categories",
+       {"LC_ALL=POSIX", "LC_TIME=C.UTF-8"},
+       umlaut,
+       {"LC_COLLATE=POSIX", "LC_MESSAGES=POSIX", "LC_MONETARY=POSIX", "LC_NUMERIC=POSIX", "LC_TIME=POSIX",
+        "LC_PAPER=POSIX", "LC_NAME=POSIX", "LC_ADDRESS=POSIX", "LC_TELEPHONE=POSIX", "LC_MEASUREMENT=POSIX",
+        "LC_IDENTIFICATION=POSIX", "LC_CTYPE=C.UTF-8"}},
+      {"a locale not installed counts as not UTF-8", {"LANG=xx_YY.UTF-8"}, umlaut,
+       {"LANG=xx_YY.UTF-8", "LC_CTYPE=C.UTF-8"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> env = c.env;
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    EXPECT_EQ(vm_environment(envp.data(), {"java", c.argument}, "C.UTF-8"), c.expected) << c.name;
+  }
 }
 
 }  // namespace

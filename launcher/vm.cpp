@@ -110,6 +110,7 @@ VmOutcome try_vm_commands(Platform& platform, const std::array<std::string, 3>& 
   VmOutcome outcome;
   bool ran = false;
   std::string upgrade_why;
+  bool& wait_failed = outcome.wait_failed;
   std::string not_started;  // the commands that could not start, and why the last did not
   // Ends the attempts on a stop signal: the application's own code when it
   // ran, else as a process stopped by that signal would (a VM stopped while
@@ -141,6 +142,7 @@ VmOutcome try_vm_commands(Platform& platform, const std::array<std::string, 3>& 
     ran = true;
     std::string why;
     outcome.code = wait_exit_code(platform, process, workspace, &why);
+    wait_failed = outcome.code == kErrorWaitFailed && !why.empty();
     outcome.why = why.empty() ? "the Java VM " + command + " ended with exit code " + std::to_string(outcome.code)
                               : why + " (" + command + ")";
     return true;
@@ -150,7 +152,7 @@ VmOutcome try_vm_commands(Platform& platform, const std::array<std::string, 3>& 
     if ((vm_mask & (1 << index)) == 0) continue;
     if (platform.stop_signal() != 0) return stopped(false);
     if (!run(commands[index])) continue;  // a VM that is not installed counts for nothing
-    if (outcome.code == kErrorBootResultLost) return outcome;
+    if (outcome.code == kErrorBootResultLost || wait_failed) return outcome;
     if (platform.stop_signal() != 0) return stopped(true);
     // The jar files on the class path exist only once the first run has
     // unpacked them, so a main class in them loads on the second run.
@@ -159,7 +161,7 @@ VmOutcome try_vm_commands(Platform& platform, const std::array<std::string, 3>& 
         outcome.code = kErrorWaitFailed;
         outcome.why = not_started;
       }
-      if (outcome.code == kErrorBootResultLost) return outcome;
+      if (outcome.code == kErrorBootResultLost || wait_failed) return outcome;
       if (platform.stop_signal() != 0) return stopped(true);
     }
     if (marker_present(platform, workspace)) {

@@ -44,6 +44,7 @@ struct VmOutcome {
   bool interrupted = false;  // a stop signal reached the launcher: nothing more runs
   bool upgrade = false;      // a run ended before the application without an error code
   std::int32_t code = 1;     // the stopping code, or the last run's exit code
+  bool wait_failed = false;  // the launcher could not wait for a VM: its end is unknown (code 10005)
   std::string why;           // what decided a failed outcome, for the launcher's reason line
 };
 

@@ -149,5 +149,97 @@ TEST(RemoveWorkspaceTree, MissingDirectoryIsFine) {
   EXPECT_EQ(p.directories.count(kWs), 0u);
 }
 
+TEST(CreateWorkspace, TakenNamesMoveOnToTheNextTickThenToRandomNames) {
+  struct Case {
+    const char* name;
+    int ticks_taken;  // names from the first tick on that exist already
+    std::vector<std::uint32_t> randoms;
+    std::string expected;  // the run name, empty for 10008
+  };
+  const Case cases[] = {
+      {"first choice free", 0, {}, "17000000004321"},
+      {"same millisecond as another launch", 1, {}, "17000000004322"},
+      {"several launches in that millisecond", 5, {}, "17000000004326"},
+      {"every next tick taken: a random name", kNextTickAttempts + 1, {2147483653u}, "1700000000-2147483643"},
+      {"random names taken too", kNextTickAttempts + 1, {4321, 4322}, ""},
+  };
+  for (const Case& c : cases) {
+    FakePlatform p;
+    for (int i = 0; i < c.ticks_taken; ++i) p.directories.insert("C:\\temp\\1700000000" + std::to_string(4321 + i));
+    p.randoms = c.randoms;
+    Workspace w;
+    std::string why;
+    int code = create_workspace(p, nullptr, 0, std::nullopt, w, &why);
+    if (c.expected.empty()) {
+      EXPECT_EQ(code, kErrorCreateWorkspace) << c.name;
+      EXPECT_EQ(why.rfind("cannot create the workspace C:\\temp\\1700000000", 0), 0u) << c.name << ": " << why;
+      EXPECT_NE(why.find("Access is denied."), std::string::npos) << c.name;
+      EXPECT_FALSE(w.created) << c.name;
+    } else {
+      EXPECT_EQ(code, 0) << c.name;
+      EXPECT_EQ(w.run_name, c.expected) << c.name;
+      EXPECT_TRUE(w.created) << c.name;
+      // Locked for the run's life.
+      ASSERT_EQ(p.locks.size(), 1u) << c.name;
+      EXPECT_EQ(p.locks.begin()->second, w.directory) << c.name;
+    }
+  }
+}
+
+TEST(CreateWorkspace, ClassPathSeparatorInTheTemporaryPathIsRefused) {
+  FakePlatform p;
+  p.temporary = "C:\\odd;dir\\";
+  Workspace w;
+  std::string why;
+  EXPECT_EQ(create_workspace(p, nullptr, 0, std::nullopt, w, &why), kErrorNoTemporaryPath);
+  EXPECT_NE(why.find("C:\\odd;dir\\"), std::string::npos) << why;
+  EXPECT_TRUE(w.directory.empty());
+}
+
+TEST(IsRunName, Forms) {
+  for (const char* yes : {"17000000004321", "1700000000-2147483643", "12"}) EXPECT_TRUE(is_run_name(yes)) << yes;
+  for (const char* no : {"", "1", "-1700000000", "1700000000-", "17-00-1", "1700000000x", "a1700000000", "17 00"})
+    EXPECT_FALSE(is_run_name(no)) << no;
+}
+
+TEST(RemoveStaleWorkspaces, OnlyEndedRunsWorkspacesGo) {
+  FakePlatform p;
+  const std::string stale = "C:\\temp\\16000000001", held = "C:\\temp\\16000000002", bare = "C:\\temp\\16000000003",
+                    other = "C:\\temp\\mine";
+  for (const std::string& d : {stale, stale + "\\com", held, bare, other}) p.directories.insert(d);
+  for (const std::string& f : {stale + "\\quillpodboot.class", stale + "\\com\\A.class", held + "\\quillpodboot.class",
+                               bare + "\\data", other + "\\quillpodboot.class"})
+    p.files[f] = {};
+  p.files["C:\\temp\\16000000004"] = {};  // a file of that name, not a directory
+  p.locked_by_others.insert(held);
+  remove_stale_workspaces(p, "C:\\temp\\");
+  EXPECT_EQ(p.entries_under("C:\\temp\\"),
+            (std::vector<std::string>{"C:\\temp\\16000000002\\quillpodboot.class", "C:\\temp\\16000000003\\data",
+                                      "C:\\temp\\16000000004", "C:\\temp\\mine\\quillpodboot.class", held, bare,
+                                      other}));
+  EXPECT_TRUE(p.locks.empty());  // released after the removal
+}
+
+TEST(RemoveWorkspaceTree, DirectoriesMadeRemovableFirstBootClassLast) {
+  struct Recording : FakePlatform {
+    std::vector<std::string> order;
+    bool make_directory_removable(const std::string& path) override {
+      order.push_back("removable " + name(path));
+      return FakePlatform::make_directory_removable(path);
+    }
+    bool delete_file(const std::string& path) override {
+      order.push_back("delete " + name(path));
+      return FakePlatform::delete_file(path);
+    }
+  } p;
+  p.directories.insert(kWs);
+  p.directories.insert(kWs + "\\sub");
+  for (const char* f : {"\\quillpodboot.class", "\\sub\\a", "\\z"}) p.files[kWs + f] = {};
+  EXPECT_TRUE(remove_workspace_tree(p, kWs, "17000000004321"));
+  EXPECT_EQ(p.order, (std::vector<std::string>{"removable 17000000004321", "delete z", "removable sub", "delete a",
+                                               "delete quillpodboot.class"}));
+  EXPECT_TRUE(p.entries_under(kWs).empty());
+}
+
 }  // namespace
 }  // namespace quillpod

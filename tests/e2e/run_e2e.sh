@@ -83,5 +83,28 @@ head -c "$z" "$work/probe-java" >"$work/no-archive" && chmod +x "$work/no-archiv
 run no-archive 1 no-archive args
 has no-archive "quillpod ERROR #10012" "$err"
 
+# File names outside ASCII under the C locale: the VM still finds the boot
+# class and the application's files (the launcher gives it a UTF-8 character
+# type), and the user's words arrive whole.
+mkdir -p "$work/Bescherung-ü"
+cp "$work/probe-java" "$work/Bescherung-ü/spiel-ö"
+for env in "LC_ALL=C" "LC_ALL=POSIX LANG=C" ""; do
+  tmp="$work/tmp-äöü"
+  mkdir -p "$tmp"
+  out=$(env -i PATH="$PATH" TMPDIR="$tmp" $env "$work/Bescherung-ü/spiel-ö" file 2>"$work/err")
+  status=$?
+  [ "$status" -eq 0 ] || fail "non-ASCII paths under '${env:-env -i}': exit status $status"$'\n'"$(cat "$work/err")"
+  has "non-ASCII paths under '${env:-env -i}'" "note=Fröhliche Weihnachten" "$out"
+  [ -z "$(ls -A "$tmp")" ] || fail "non-ASCII paths: left in TMPDIR: $(ls -A "$tmp")"
+done
+
+# The launcher's own failures say why on standard error, once.
+mkdir -p "$work/tmp:colon"
+TMPDIR="$work/tmp:colon" "$work/probe-java" 2>"$work/err"
+[ "$?" -eq 1 ] || fail "':' in TMPDIR: exit status"
+has "':' in TMPDIR" "quillpod ERROR #10007" "$(cat "$work/err")"
+has "':' in TMPDIR" "quillpod: cannot use the temporary directory $work/tmp:colon" "$(cat "$work/err")"
+[ -z "$(ls -A "$work/tmp:colon")" ] || fail "':' in TMPDIR: left $(ls -A "$work/tmp:colon")"
+
 [ "$failures" -eq 0 ] && echo "all passed"
 exit $((failures > 0))
