@@ -31,6 +31,7 @@ class BotGame extends HollyBlitz {
     /** When set, every sound the game starts: wall-clock milliseconds and sound id. */
     List<long[]> soundEvents;
     private int endSteps;
+    private int pausedSteps;
     private int lastScore;
 
     BotGame(long seed) {
@@ -43,6 +44,13 @@ class BotGame extends HollyBlitz {
             // The play button, pressed in its middle.
             buttonPlay(515, 78);
             lastScore = score;
+        }
+        if (gameState == PAUSED && ++pausedSteps > LOOKATEND) {
+            // Someone else paused the game; the bot plays on.
+            togglePause();
+        }
+        if (gameState != PAUSED) {
+            pausedSteps = 0;
         }
         bot.decide();
         int before = gameState;

@@ -50,10 +50,15 @@ public final class GameSoak {
             }
         };
         game.programEnd = () -> {
-            // A player who left starts the card again: a fresh world on the front screen.
+            // A player who left starts the card again: an empty world on the front screen, as at start-up.
             exits++;
             synchronized (game.worldLock) {
                 game.restartGame();
+                game.barracks.clear();
+                game.banners.clear();
+                game.gun = null;
+                game.base = null;
+                game.sleighManager = null;
                 game.gameState = HollyBlitz.FRONTSCREEN;
             }
         };
