@@ -21,9 +21,10 @@ std::string render_html(const std::vector<Ranked>& best) {
 <meta name="viewport" content="width=device-width, initial-scale=1">
 <title>Tinsel Barrage! High Scores</title>
 <style>
-body { margin: 0; font: 16px/1.4 system-ui, sans-serif; color: #1d2b22;
-       background: #0f3b26 linear-gradient(#0f3b26, #175c3a); min-height: 100vh; }
-main { max-width: 40rem; margin: 2rem auto; background: #fffdf6; border-radius: 12px;
+body { margin: 0; padding: 2rem 1rem; box-sizing: border-box; min-height: 100vh;
+       font: 16px/1.4 system-ui, sans-serif; color: #1d2b22;
+       background: #0f3b26 linear-gradient(#0f3b26, #175c3a); }
+main { max-width: 40rem; margin: 0 auto; background: #fffdf6; border-radius: 12px;
        padding: 1.5rem 2rem 2rem; box-shadow: 0 8px 32px rgba(0,0,0,.35);
        border-top: 8px solid #b3121f; }
 h1 { margin: 0 0 .2rem; color: #b3121f; font-size: 1.9rem; letter-spacing: .02em; }
