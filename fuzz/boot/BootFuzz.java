@@ -119,6 +119,14 @@ public final class BootFuzz {
         Path base = Files.isDirectory(Paths.get("/dev/shm")) && Files.isWritable(Paths.get("/dev/shm"))
                 ? Paths.get("/dev/shm") : Paths.get(System.getProperty("java.io.tmpdir"));
         Path sandbox = Files.createTempDirectory(base, "bootfuzz");
+        // A run stopped from outside (a test's time limit) leaves nothing either.
+        Runtime.getRuntime().addShutdownHook(new Thread(() -> {
+            try {
+                deleteTree(sandbox);
+            } catch (IOException | RuntimeException e) {
+                // Already gone, or being removed by main.
+            }
+        }));
         int status = 2;
         try {
             BootFuzz fuzz = new BootFuzz(seed, sandbox);
