@@ -199,6 +199,23 @@ TEST_P(ScoreServer, BadRecordsAreRefusedWithoutHarmToOthers) {
   EXPECT_EQ(refusals, std::size(refused) + 2) << log();
 }
 
+TEST_P(ScoreServer, ConnectionsBeyondTheBoundWaitTheirTurn) {
+  start({"--read-timeout", "1", "--max-connections", "2"});
+  int silent1 = connect_to(records_port);
+  int silent2 = connect_to(records_port);
+  ASSERT_GE(silent1, 0);
+  ASSERT_GE(silent2, 0);
+  // The third waits in the backlog until a deadline frees a place.
+  EXPECT_EQ(submit(records_port, encode_record(90, "Third", "t@x.y", true)), "OK\n");
+  EXPECT_EQ(reply(silent1), "");
+  EXPECT_EQ(reply(silent2), "");
+  std::string text = log();
+  std::size_t refused = text.find("refused record from 127.0.0.1: no whole record");
+  std::size_t accepted = text.find("accepted score 90");
+  ASSERT_NE(accepted, std::string::npos) << text;
+  EXPECT_LT(refused, accepted) << "served beyond the bound:\n" << text;
+}
+
 TEST_P(ScoreServer, TwoHundredClientsAtOnceAreStoredExactlyOnce) {
   start();
   constexpr int kClients = 200;
