@@ -29,12 +29,13 @@ public class quillpodboot implements Runnable {
     static final int ENTRY_TAG = 0xEADC12F0;
     static final int MARKER_SIZE = 100;
 
-    // Creating files on a busy or slow disk goes faster with several writers,
+    // Creating files on a busy or slow disk goes faster with a few writers,
     // each waiting for the file system while the others go on; a writer
-    // needs this many files to pay for its thread, and more than the cap
-    // gained nothing when measured.
+    // needs this many files to pay for its thread. Beyond the cap they
+    // gained nothing when measured: the system creates the files of one
+    // directory one at a time, and most files share a directory.
     static final int ENTRIES_PER_WRITER = 48;
-    static int MAX_WRITERS = 8;  // not final: the boot benchmark tries other counts
+    static int MAX_WRITERS = 4;  // not final: the boot benchmark tries other counts
 
     /** The configuration's key=value pairs. */
     Properties m_vars = new Properties();
