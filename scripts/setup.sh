@@ -11,6 +11,7 @@ QUILLPOD_PACKAGES=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils x11-apps openbox imagemagick
   pulseaudio pulseaudio-utils libasound2-plugins
+  g++-mingw-w64-i686-win32 wine wine32 file
 )
 
 quillpod_missing_packages() {
@@ -22,6 +23,13 @@ quillpod_missing_packages() {
   [ "${#missing[@]}" -eq 0 ] || printf '%s\n' "${missing[@]}"
 }
 
+# quillpod_need_i386 PACKAGES...: true when one of them is wine32, which
+# comes only for i386, and dpkg does not know that architecture yet.
+quillpod_need_i386() {
+  case " $* " in *" wine32 "*) ;; *) return 1 ;; esac
+  ! dpkg --print-foreign-architectures | grep -qx i386
+}
+
 quillpod_setup() {
   local missing
   mapfile -t missing < <(quillpod_missing_packages)
@@ -29,10 +37,12 @@ quillpod_setup() {
     if [ "$(id -u)" -eq 0 ]; then
       echo "Installing: ${missing[*]}"
       export DEBIAN_FRONTEND=noninteractive
+      quillpod_need_i386 "${missing[@]}" && { dpkg --add-architecture i386 || return 1; }
       apt-get update -qq || return 1
       apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || return 1
     else
       echo "Some packages are missing. Run this once, then try again:" >&2
+      quillpod_need_i386 "${missing[@]}" && echo "  sudo dpkg --add-architecture i386 && sudo apt-get update" >&2
       echo "  sudo apt-get install -y ${missing[*]}" >&2
       return 1
     fi

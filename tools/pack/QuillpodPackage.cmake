@@ -1,4 +1,4 @@
-# quillpod_package(OUTPUT <path> [TARGET <name>]
+# quillpod_package(OUTPUT <path> [TARGET <name>] [LAUNCHER <file>]
 #                  [CONFIG <key=value>...] [CONFIG_FILE <file>]
 #                  [DIRS <dir>...] [FOLDERS <dir>...]
 #                  [DEPENDS <target or file>...])
@@ -10,13 +10,15 @@
 # folder of its own name (e.g. ${CMAKE_SOURCE_DIR}/XmasGifs gives
 # XmasGifs\frame.gif); a name found twice is an error. TARGET names the custom target that
 # makes it (default: package_<file name of OUTPUT>), built with ALL.
+# LAUNCHER packs another launcher instead (build/win32/quillpod.exe for
+# Windows; name the target that makes it in DEPENDS).
 # DEPENDS lists targets and files that must be built first. A target made by
 # quillpod_javac in the calling directory also reruns the packer whenever it
 # recompiles (its <target>_STAMP is seen here); for one from another
 # directory, pass its stamp file too (e.g. ${QUILLPOD_UTIL_STAMP}). Files of
 # DIRS inside the source tree are tracked by themselves.
 function(quillpod_package)
-  cmake_parse_arguments(P "" "OUTPUT;TARGET;CONFIG_FILE" "CONFIG;DIRS;FOLDERS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(P "" "OUTPUT;TARGET;CONFIG_FILE;LAUNCHER" "CONFIG;DIRS;FOLDERS;DEPENDS" ${ARGN})
   if(NOT P_OUTPUT OR NOT (P_DIRS OR P_FOLDERS))
     message(FATAL_ERROR "quillpod_package: OUTPUT and DIRS or FOLDERS are required")
   endif()
@@ -29,6 +31,9 @@ function(quillpod_package)
   endif()
 
   set(launcher ${QUILLPOD_PACK_LAUNCHER})
+  if(P_LAUNCHER)
+    set(launcher ${P_LAUNCHER})
+  endif()
   set(boot ${CMAKE_BINARY_DIR}/quillpodboot.class)
   set(args --launcher ${launcher} --boot ${boot} -o ${P_OUTPUT})
   foreach(pair IN LISTS P_CONFIG)
@@ -52,7 +57,7 @@ function(quillpod_package)
   endforeach()
 
   set(target_deps quillpod-pack quillpodboot)
-  if(TARGET quillpod_pack_launcher)
+  if(TARGET quillpod_pack_launcher AND NOT P_LAUNCHER)
     list(APPEND target_deps quillpod_pack_launcher)
   endif()
   foreach(dep IN LISTS P_DEPENDS)

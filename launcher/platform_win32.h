@@ -1,0 +1,52 @@
+// The launcher's system layer on Windows (see platform.h): the ANSI Win32
+// calls, with the fixed path buffers the launcher has always used there.
+#pragma once
+
+#include "platform.h"
+
+namespace quillpod {
+
+// Longest run name: ten digits of seconds, then a signed 32-bit tick count.
+constexpr std::size_t kLongestRunName = 10 + 11;
+// Longest entry the launcher names inside the workspace itself.
+constexpr std::size_t kLongestWorkspaceEntry = 19;  // quillpodboot.result
+// Paths the launcher forms must fit the classic 260-byte buffers.
+constexpr std::size_t kWin32PathBuffer = 260;
+// The temporary path is asked for with this much room.
+constexpr std::size_t kWin32TemporaryPathBuffer = 230;
+
+// Whether a temporary path of this length leaves room in 260 bytes for the
+// workspace directory and every file the launcher names in it.
+constexpr bool temporary_path_fits(std::size_t length) {
+  return length + kLongestRunName + 1 + kLongestWorkspaceEntry + 1 <= kWin32PathBuffer;
+}
+
+class Win32Platform : public Platform {
+ public:
+  char path_separator() const override { return '\\'; }
+  char class_path_separator() const override { return ';'; }
+  std::string class_path_variable() const override { return "classpath"; }
+
+  std::optional<std::string> executable_path() override;
+  std::optional<std::vector<unsigned char>> read_file(const std::string& path) override;
+  bool write_new_file(const std::string& path, const unsigned char* data, std::size_t size) override;
+  std::optional<std::string> temporary_path() override;
+  bool create_directory(const std::string& path) override;
+  std::optional<std::vector<DirectoryEntry>> list_directory(const std::string& path) override;
+  bool remove_directory(const std::string& path) override;
+  bool delete_file(const std::string& path) override;
+  bool set_environment(const std::string& name, const std::string& value) override;
+
+  std::optional<ProcessId> start_process(const std::string& command_line) override;
+  ProcessEnd wait_process(ProcessId process) override;
+  int stop_signal() override;
+
+  std::uint32_t tick_count() override;
+  std::int64_t current_time() override;
+
+  BoxAnswer ask_yes_no(const std::string& caption, const std::string& text) override;
+  void open_address(const std::string& address) override;
+  void write_error_line(const std::string& line) override;
+};
+
+}  // namespace quillpod
