@@ -2,6 +2,7 @@
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <ntsecapi.h>
 #include <shellapi.h>
 
 #include <cstdint>
@@ -15,9 +16,9 @@ namespace {
 // the 32-bit system its size is 68 bytes, as the VM launchers expect.
 static_assert(sizeof(void*) != 4 || sizeof(STARTUPINFOA) == 68, "start-up block of 68 bytes");
 
-HANDLE handle_of(ProcessId process) {
-  return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(process));
-}
+HANDLE handle_of(std::int64_t id) { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(id)); }
+
+std::int64_t id_of(HANDLE h) { return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(h)); }
 
 class FileHandle {
  public:
@@ -36,58 +37,116 @@ class FileHandle {
 
 }  // namespace
 
+bool Win32Platform::failed() {
+  last_error_ = GetLastError();
+  return false;
+}
+
+std::string Win32Platform::last_error() const {
+  if (last_error_ == 0) return std::string();
+  char buffer[512];
+  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           static_cast<DWORD>(last_error_), 0, buffer, static_cast<DWORD>(sizeof buffer), nullptr);
+  std::string text(buffer, n < sizeof buffer ? n : 0);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
+    text.pop_back();
+  const std::string code = "error " + std::to_string(last_error_);
+  return text.empty() ? code : text + " (" + code + ")";
+}
+
 std::optional<std::string> Win32Platform::executable_path() {
   char buffer[kWin32PathBuffer];
   DWORD n = GetModuleFileNameA(nullptr, buffer, static_cast<DWORD>(sizeof buffer));
+  if (n == 0) {
+    failed();
+    return std::nullopt;
+  }
   // A path that filled the buffer was cut (and older systems leave it
   // without its NUL): the file it names is not ours.
-  if (n == 0 || n >= sizeof buffer) return std::nullopt;
+  if (n >= sizeof buffer) {
+    last_error_ = ERROR_FILENAME_EXCED_RANGE;
+    return std::nullopt;
+  }
   return std::string(buffer, n);
 }
 
 std::optional<std::vector<unsigned char>> Win32Platform::read_file(const std::string& path) {
   FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return std::nullopt;
+  if (!file.valid()) {
+    failed();
+    return std::nullopt;
+  }
   DWORD high = 0;
   DWORD size = GetFileSize(file.get(), &high);
-  if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0) return std::nullopt;
+  if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+    failed();
+    return std::nullopt;
+  }
+  if (high != 0) {
+    last_error_ = ERROR_FILE_TOO_LARGE;
+    return std::nullopt;
+  }
   std::vector<unsigned char> bytes(size);
   unsigned char none = 0;
   DWORD got = 0;
-  if (!ReadFile(file.get(), size ? bytes.data() : &none, size, &got, nullptr) || got != size) return std::nullopt;
+  if (!ReadFile(file.get(), size ? bytes.data() : &none, size, &got, nullptr)) {
+    failed();
+    return std::nullopt;
+  }
+  if (got != size) {
+    last_error_ = ERROR_HANDLE_EOF;
+    return std::nullopt;
+  }
   return bytes;
 }
 
 bool Win32Platform::write_new_file(const std::string& path, const unsigned char* data, std::size_t size) {
-  if (size > MAXDWORD) return false;
+  if (size > MAXDWORD) {
+    last_error_ = ERROR_FILE_TOO_LARGE;
+    return false;
+  }
   FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, CREATE_ALWAYS, 0, nullptr));
-  if (!file.valid()) return false;
+  if (!file.valid()) return failed();
   unsigned char none = 0;
   DWORD written = 0;
-  return WriteFile(file.get(), size ? data : &none, static_cast<DWORD>(size), &written, nullptr) &&
-         written == size;
+  if (!WriteFile(file.get(), size ? data : &none, static_cast<DWORD>(size), &written, nullptr)) return failed();
+  if (written != size) {
+    last_error_ = ERROR_DISK_FULL;
+    return false;
+  }
+  return true;
 }
 
 std::optional<std::string> Win32Platform::temporary_path() {
   char buffer[kWin32TemporaryPathBuffer];
   DWORD n = GetTempPathA(static_cast<DWORD>(sizeof buffer), buffer);
+  if (n == 0) {
+    failed();
+    return std::nullopt;
+  }
   // Too long for the buffer, the call answers with the size it would need.
-  if (n == 0 || n >= sizeof buffer || !temporary_path_fits(n)) return std::nullopt;
+  if (n >= sizeof buffer || !temporary_path_fits(n)) {
+    last_error_ = ERROR_FILENAME_EXCED_RANGE;
+    return std::nullopt;
+  }
   std::string path(buffer, n);
   if (path.back() != '\\') path += '\\';
   return path;
 }
 
 bool Win32Platform::create_directory(const std::string& path) {
-  return CreateDirectoryA(path.c_str(), nullptr) != 0;
+  return CreateDirectoryA(path.c_str(), nullptr) != 0 || failed();
 }
 
 std::optional<std::vector<DirectoryEntry>> Win32Platform::list_directory(const std::string& path) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+  if (search == INVALID_HANDLE_VALUE) {
+    failed();
+    return std::nullopt;
+  }
   std::vector<DirectoryEntry> entries;
   do {
     std::string name = found.cFileName;
@@ -101,24 +160,69 @@ std::optional<std::vector<DirectoryEntry>> Win32Platform::list_directory(const s
   return entries;
 }
 
-bool Win32Platform::remove_directory(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
+bool Win32Platform::remove_directory(const std::string& path) {
+  return RemoveDirectoryA(path.c_str()) != 0 || failed();
+}
 
 bool Win32Platform::delete_file(const std::string& path) {
   if (DeleteFileA(path.c_str())) return true;
+  failed();
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   // A directory link goes the way of a directory: the link alone.
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-    return RemoveDirectoryA(path.c_str()) != 0;
+    return RemoveDirectoryA(path.c_str()) != 0 || failed();
   // An unpacked file marked read-only would otherwise outlive the run.
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_READONLY) &&
-      SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)))
-    return DeleteFileA(path.c_str()) != 0;
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    if (!SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY))) return failed();
+    return DeleteFileA(path.c_str()) != 0 || failed();
+  }
   return false;
 }
 
 bool Win32Platform::set_environment(const std::string& name, const std::string& value) {
-  return SetEnvironmentVariableA(name.c_str(), value.c_str()) != 0;
+  return SetEnvironmentVariableA(name.c_str(), value.c_str()) != 0 || failed();
+}
+
+bool Win32Platform::make_directory_removable(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return failed();
+  // A link's target is never changed, and a read-only directory refuses removal.
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    last_error_ = ERROR_DIRECTORY;
+    return false;
+  }
+  if (!(attributes & FILE_ATTRIBUTE_READONLY)) return true;
+  return SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) != 0 ||
+         failed();
+}
+
+std::optional<LockId> Win32Platform::lock_directory(const std::string& path, bool inherit) {
+  // An open handle with write access that shares no writing: a second one
+  // fails with a sharing violation, while files inside are made and listed
+  // freely and the directory can still be deleted.
+  SECURITY_ATTRIBUTES security;
+  ZeroMemory(&security, sizeof security);
+  security.nLength = sizeof security;
+  security.bInheritHandle = inherit ? TRUE : FALSE;
+  HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_DATA, FILE_SHARE_READ | FILE_SHARE_DELETE, &security,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    failed();
+    return std::nullopt;
+  }
+  return id_of(h);
+}
+
+void Win32Platform::unlock_directory(LockId lock) { CloseHandle(handle_of(lock)); }
+
+std::optional<std::uint32_t> Win32Platform::random_number() {
+  std::uint32_t value = 0;
+  if (!RtlGenRandom(&value, sizeof value)) {
+    failed();
+    return std::nullopt;
+  }
+  return value;
 }
 
 std::optional<ProcessId> Win32Platform::start_process(const std::string& command_line) {
@@ -131,18 +235,23 @@ std::optional<ProcessId> Win32Platform::start_process(const std::string& command
   PROCESS_INFORMATION info;
   ZeroMemory(&info, sizeof info);
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr, &startup,
-                      &info))
+                      &info)) {
+    failed();
     return std::nullopt;
+  }
   CloseHandle(info.hThread);
   // The process handle stays open until the launcher ends.
-  return static_cast<ProcessId>(reinterpret_cast<std::intptr_t>(info.hProcess));
+  return id_of(info.hProcess);
 }
 
 ProcessEnd Win32Platform::wait_process(ProcessId process) {
   ProcessEnd end;
   HANDLE h = handle_of(process);
   DWORD code = 0;
-  if (WaitForSingleObject(h, INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(h, &code)) return end;
+  if (WaitForSingleObject(h, INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(h, &code)) {
+    failed();
+    return end;
+  }
   end.waited = true;
   end.status = code;  // all 32 bits
   return end;
@@ -157,7 +266,10 @@ std::int64_t Win32Platform::current_time() { return static_cast<std::int64_t>(st
 
 BoxAnswer Win32Platform::ask_yes_no(const std::string& caption, const std::string& text) {
   int answer = MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_ICONHAND | MB_YESNO);
-  if (answer == 0) return BoxAnswer::unavailable;
+  if (answer == 0) {
+    failed();
+    return BoxAnswer::unavailable;
+  }
   return answer == IDYES ? BoxAnswer::yes : BoxAnswer::no;
 }
 

@@ -36,6 +36,12 @@ class Win32Platform : public Platform {
   bool remove_directory(const std::string& path) override;
   bool delete_file(const std::string& path) override;
   bool set_environment(const std::string& name, const std::string& value) override;
+  bool make_directory_removable(const std::string& path) override;
+
+  std::optional<LockId> lock_directory(const std::string& path, bool inherit) override;
+  void unlock_directory(LockId lock) override;
+  std::optional<std::uint32_t> random_number() override;
+  std::string last_error() const override;
 
   std::optional<ProcessId> start_process(const std::string& command_line) override;
   ProcessEnd wait_process(ProcessId process) override;
@@ -47,6 +53,11 @@ class Win32Platform : public Platform {
   BoxAnswer ask_yes_no(const std::string& caption, const std::string& text) override;
   void open_address(const std::string& address) override;
   void write_error_line(const std::string& line) override;
+
+ private:
+  // Keeps the system's code of a call that failed; returns false.
+  bool failed();
+  unsigned long last_error_ = 0;  // a GetLastError() code, 0 while nothing failed
 };
 
 }  // namespace quillpod

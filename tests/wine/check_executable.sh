@@ -15,7 +15,7 @@ esac
 dlls=$(i686-w64-mingw32-objdump -p "$windows" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'a-z' 'A-Z' | sort)
 for dll in $dlls; do
   case $dll in
-    KERNEL32.DLL | USER32.DLL | SHELL32.DLL | MSVCRT.DLL) ;;
+    KERNEL32.DLL | USER32.DLL | SHELL32.DLL | ADVAPI32.DLL | MSVCRT.DLL) ;;
     *) fail "needs $dll beside it" ;;
   esac
 done

@@ -2,8 +2,8 @@
 // test copies it under each name. Each start records what the launcher gave
 // it, then acts out the next line of its script:
 //   <exit code> [marker] [tree]
-// marker: leaves the marker file in the workspace, as a started application
-// does; tree: unpacks a small folder tree there, as the boot stage does.
+// marker: leaves the marker file (100 bytes) in the workspace, as a started
+// application does; tree: unpacks a small folder tree there, as the boot stage does.
 // Files live in the folder named by QUILLPOD_STANDIN_DIR:
 //   <name>.plan          the script, one line per start
 //   <name>-<n>.call      start n: command line, class path, boot class size
@@ -75,7 +75,7 @@ int main() {
   words >> code;
   while (words >> word) {
     if (word == "marker") {
-      std::ofstream(workspace + "\\Jz.Ky.Tx", std::ios::binary) << "started";
+      std::ofstream(workspace + "\\Jz.Ky.Tx", std::ios::binary) << std::string(100, 'M');
     } else if (word == "tree") {
       std::string sub = workspace;
       for (const char* level : {"com", "tallowfen", "hollyblitz"}) {
