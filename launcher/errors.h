@@ -1,6 +1,8 @@
 // The launcher's error codes and fixed texts, as users and help pages know them.
 #pragma once
 
+#include <string>
+
 namespace quillpod {
 
 constexpr const char* kProductWord = "quillpod";
@@ -24,6 +26,14 @@ constexpr int kErrorBootResultLost = 10009;
 // Exit codes of the boot stage that the launcher acts on.
 constexpr int kBootCannotLoadMain = 10024;
 constexpr int kBootVmTooOld = 10333;
+
+// The text of a launcher failure's reason line: what failed on what, then
+// the system's own words when a system call failed ("cannot create the
+// workspace /tmp/17969098401641568: No space left on device"). The launcher
+// writes it once per failure, after "quillpod: ".
+inline std::string with_reason(const std::string& text, const std::string& system_reason) {
+  return system_reason.empty() ? text : text + ": " + system_reason;
+}
 
 constexpr const char* kTopicErrorCodes = "errorcodes";
 constexpr const char* kTopicNoJavaVm = "nojavavm";

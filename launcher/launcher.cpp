@@ -79,9 +79,6 @@ void say_why(Platform& platform, const std::string& why) {
   if (!why.empty()) platform.write_error_line(std::string(kProductWord) + ": " + why);
 }
 
-std::string with_reason(const std::string& text, const std::string& reason) {
-  return reason.empty() ? text : text + ": " + reason;
-}
 
 // Owns the run's workspace: removes it when the run leaves, on every path,
 // unless told to keep it. Only a directory this run made is removed.

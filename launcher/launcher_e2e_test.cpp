@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <iterator>
 #include <map>
 #include <random>
@@ -734,6 +735,32 @@ TEST_F(LauncherEndToEnd, ConcurrentLaunchesAllRun) {
               workspaces);
   EXPECT_EQ(workspaces, static_cast<std::size_t>(kLaunches));
   EXPECT_TRUE(temporary_directory_empty());
+}
+
+// Someone who makes the coming run names in a shared temporary directory
+// (seconds and millisecond ticks are easy to foresee) blocks no launch.
+TEST_F(LauncherEndToEnd, ForeseenRunNamesTakenByOthersBlockNothing) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the plain launcher covers this; the names cost the file system, not the launcher";
+#endif
+  const int kLaunches = 3;
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  const long long tick = static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+  const long long seconds = static_cast<long long>(std::time(nullptr));
+  // The next few seconds of names, and those the next ticks would give.
+  for (long long s = seconds; s <= seconds + 1; ++s)
+    for (long long t = tick; t < tick + 1500; ++t)
+      fs::create_directory(tmp + "/" + std::to_string(s) + std::to_string(static_cast<std::int32_t>(t)));
+  const std::size_t squatted = static_cast<std::size_t>(std::distance(fs::directory_iterator(tmp), {}));
+  stand_in("java", std::vector<Act>(kLaunches, Act{0, true}));
+  make_game(game_image(config("C")));
+  for (int i = 0; i < kLaunches; ++i) {
+    Finished f = launch({});
+    EXPECT_EQ(f.exit_code, 0) << f.err;
+  }
+  EXPECT_EQ(calls().size(), static_cast<std::size_t>(kLaunches));
+  EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(tmp), {})), squatted);
 }
 
 // Many launches with random VM ends (exit codes, crashes, kills, results of

@@ -38,9 +38,6 @@ bool asks_for_upgrade(std::int32_t code) {
   return code == kBootVmTooOld || static_cast<std::uint32_t>(code) < 10000u;
 }
 
-std::string with_reason(const std::string& text, const std::string& reason) {
-  return reason.empty() ? text : text + ": " + reason;
-}
 
 }  // namespace
 

@@ -38,9 +38,6 @@ int fail(std::string* why, int code, const std::string& text) {
   return code;
 }
 
-std::string with_reason(const std::string& text, const std::string& reason) {
-  return reason.empty() ? text : text + ": " + reason;
-}
 
 }  // namespace
 
