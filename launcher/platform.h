@@ -1,5 +1,5 @@
 // Everything the launcher needs of the operating system, and nothing more.
-// One implementation per system (platform_posix.cpp, later a Win32 one) is
+// One implementation per system (platform_posix.cpp, platform_win32.cpp) is
 // picked by the build; the launcher's rules are plain C++ on top of this
 // interface and are tested against an in-memory fake of it. Failures the
 // launcher expects (a missing VM, a file that stays) come back as values.

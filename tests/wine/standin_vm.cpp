@@ -1,7 +1,7 @@
 // A stand-in for the Java VM launchers jview, java and jre under wine: the
 // test copies it under each name. Each start records what the launcher gave
 // it, then acts out the next line of its script:
-//   <exit code> [marker] [tree]
+//   <exit code> [marker] [tree] [readonly]
 // marker: leaves the marker file (100 bytes) in the workspace, as a started
 // application does; tree: unpacks a small folder tree there, as the boot stage does.
 // Files live in the folder named by QUILLPOD_STANDIN_DIR:
@@ -86,6 +86,9 @@ int main() {
       std::ofstream(sub + "\\HollyBlitz.class", std::ios::binary) << "class";
       CreateDirectoryA((workspace + "\\XmasGifs").c_str(), nullptr);
       std::ofstream(workspace + "\\XmasGifs\\gun.gif", std::ios::binary) << "GIF89a";
+    } else if (word == "readonly") {
+      SetFileAttributesA((workspace + "\\XmasGifs\\gun.gif").c_str(), FILE_ATTRIBUTE_READONLY);
+      SetFileAttributesA((workspace + "\\com\\tallowfen").c_str(), FILE_ATTRIBUTE_READONLY);
     }
   }
   ExitProcess(static_cast<UINT>(std::strtoul(code.c_str(), nullptr, 10)));

@@ -98,14 +98,18 @@ enum class Box { none, answer_no, answer_yes };
 
 struct Case {
   const char* name;
-  std::string config;                    // lines of the `V` record, `main` added
+  std::string config;                        // lines of the `V` record, `main` added
   std::map<std::string, std::string> plans;  // stand-in VM -> its script; absent: not installed
-  std::string tail;                      // what follows the program name
-  bool quoted_name;                      // the program name in double quotes
+  std::string tail;                          // what follows the program name
+  bool quoted_name;                          // the program name in double quotes
   Box box;
-  std::string topic;                     // the help topic a Yes opens
+  std::string message;                       // what the box says before its question
+  std::string topic;                         // the help topic a Yes opens
   std::uint32_t exit_code;
-  std::vector<std::string> order;        // the stand-ins' starts, in order
+  std::vector<std::string> order;            // the stand-ins' starts, in order
+  std::string vm_options = {};               // what `vmargs` puts before the system property
+  std::string tmp = {};                      // TMP and TEMP for the launcher, when given
+  bool stale = false;                        // workspaces of killed runs lie in the temporary folder
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -120,6 +124,24 @@ class WineLauncher : public ::testing::TestWithParam<Case> {
 std::string call_file(const std::string& dir, const std::string& program, int n) {
   return read_text(dir + "/" + program + "-" + std::to_string(n) + ".call");
 }
+
+std::set<std::string> entries_of(const std::string& dir) {
+  std::set<std::string> out;
+  for (const fs::directory_entry& e : fs::directory_iterator(dir)) out.insert(e.path().filename().string());
+  return out;
+}
+
+// The folder a workspace path of the prefix's drive C: names.
+std::string posix_path(const std::string& prefix, const std::string& windows) {
+  std::string p = windows.substr(3);
+  for (char& ch : p)
+    if (ch == '\\') ch = '/';
+  return prefix + "/drive_c/" + p;
+}
+
+const std::string kQuestion = "\n\nWould you like detailed help?";
+const std::string kInstall = "A Java VM needs to be installed before this program can be run.";
+const std::string kUpgrade = "Your Java VM needs to be upgraded before this program can be run.";
 
 TEST_P(WineLauncher, Run) {
   const Case& c = GetParam();
@@ -144,34 +166,69 @@ TEST_P(WineLauncher, Run) {
   const std::string name = c.quoted_name ? "\"" + windows_path(game) + "\"" : windows_path(game);
   const std::string opened = wine.root->path() + "/opened";
   fs::remove(opened);
-  std::set<std::string> temp_before;
-  for (const fs::directory_entry& e : fs::directory_iterator(wine.temp)) temp_before.insert(e.path().string());
+
+  // A killed run's workspace (its boot class still there), and two folders
+  // that are not workspaces: a run name without the boot class, another name.
+  const std::string stale = wine.temp + "/1700000000123", not_boot = wine.temp + "/1700000000456",
+                    other = wine.temp + "/notes";
+  if (c.stale) {
+    for (const std::string& d : {stale, stale + "/com", not_boot, other}) fs::create_directory(d);
+    write_text(stale + "/quillpodboot.class", kBoot);
+    write_text(stale + "/com/Left.class", "left");
+    write_text(not_boot + "/keep.txt", "keep");
+    write_text(other + "/quillpodboot.class", "keep");
+  }
+  std::set<std::string> temp_before = entries_of(wine.temp);
+  if (c.stale) temp_before.erase("1700000000123");
 
   std::vector<std::string> env = wine.env;
   env.push_back("WINEPATH=" + windows_path(vms));
   env.push_back("QUILLPOD_STANDIN_DIR=" + windows_path(record));
   env.push_back("QUILLPOD_RUN=" + name + c.tail);
   env.push_back("QUILLPOD_RUN_RESULT=" + windows_path(here / "result"));
+  env.push_back("QUILLPOD_RUN_BOX_CAPTION=" + caption);
+  env.push_back("QUILLPOD_RUN_BOX_TEXT=" + windows_path(here / "box"));
+  if (!c.tmp.empty()) env.push_back("QUILLPOD_RUN_TMP=" + c.tmp);
   pid_t runner = spawn({"/usr/bin/wine", {kWin32 + "/tests/exit_code_runner.exe"}, env, here.path()});
 
+  // Answers every box of this case with No, so a failed case never leaves a launcher waiting.
+  auto unblock = [&] {
+    for (const std::string& w : lines_of(capture("xdotool search --name '^" + caption + "$' 2>/dev/null")))
+      capture("xdotool windowfocus --sync " + w + " key n 2>/dev/null");
+  };
+  auto runner_ended = [&] { return fs::exists(here / "result"); };
+
   if (c.box != Box::none) {
+    // The runner has read the box's text once this file is there.
     std::string window;
     const bool shown = eventually([&] {
+      if (runner_ended() || !fs::exists(here / "box")) return false;
       window = capture("xdotool search --onlyvisible --name '^" + caption + "$' 2>/dev/null");
       return !window.empty();
     }, std::chrono::milliseconds(100));
     if (!shown) {
       kill(runner, SIGKILL);
-      Finished f = finish(runner, here.path());
-      FAIL() << "no box appeared; runner exit " << f.exit_code << ", result " << read_text(here / "result");
+      finish(runner, here.path());
+      FAIL() << "no box appeared; result " << read_text(here / "result") << ", box text " << read_text(here / "box");
     }
+    EXPECT_EQ(read_text(here / "box"), c.message + kQuestion);
     window = window.substr(0, window.find('\n'));
     // The box has the keyboard once it is focused; its buttons answer to Y and N.
     capture("xdotool windowfocus --sync " + window + " key " + (c.box == Box::answer_yes ? "y" : "n") +
             " 2>/dev/null");
   }
+  if (!eventually(runner_ended, std::chrono::milliseconds(100), std::chrono::seconds(120))) {
+    unblock();
+    eventually(runner_ended, std::chrono::milliseconds(100), std::chrono::seconds(30));
+    kill(runner, SIGKILL);
+    finish(runner, here.path());
+    FAIL() << "the launcher did not end; a box it showed: " << read_text(here / "box");
+  }
   Finished f = finish(runner, here.path());
   ASSERT_EQ(read_text(here / "result"), std::to_string(c.exit_code) + "\n") << f.err;
+  if (c.box == Box::none) {
+    EXPECT_FALSE(fs::exists(here / "box")) << read_text(here / "box");
+  }
 
   std::vector<std::string> order = lines_of(read_text(record + "/order.txt"));
   EXPECT_EQ(order, c.order);
@@ -185,20 +242,17 @@ TEST_P(WineLauncher, Run) {
   // Every start saw the same workspace under wine's temporary folder, the
   // boot class inside it, and the command line in its exact form.
   std::map<std::string, int> starts;
+  std::set<std::string> workspaces;
   for (const std::string& program : order) {
     std::vector<std::string> lines = lines_of(call_file(record, program, starts[program]++));
     ASSERT_EQ(lines.size(), 3u);
     const std::string& line = lines[0];
-    const std::string ws = line.substr(line.find("quillpod.dir=") + 13,
-                                       line.find('"', line.find("quillpod.dir=")) - line.find("quillpod.dir=") - 13);
-    const std::string ws_posix = wine.prefix + "/drive_c/" + [&] {
-      std::string p = ws.substr(3);
-      for (char& ch : p)
-        if (ch == '\\') ch = '/';
-      return p;
-    }();
-    EXPECT_EQ(fs::path(ws_posix).parent_path().string(), wine.temp) << ws;
+    const std::size_t at = line.find("quillpod.dir=") + 13;
+    const std::string ws = line.substr(at, line.find('"', at) - at);
+    workspaces.insert(ws);
+    const std::string ws_posix = posix_path(wine.prefix, ws);
     EXPECT_EQ(ws.substr(0, 3), "C:\\");
+    EXPECT_EQ(fs::path(ws_posix).parent_path().string(), wine.temp) << ws;
     EXPECT_FALSE(fs::exists(ws_posix)) << "workspace left behind: " << ws;
     std::string classpath = ws;
     if (c.config.find("jars=") != std::string::npos) classpath += ";" + ws + "\\a.jar;" + ws + "\\b.jar";
@@ -207,41 +261,57 @@ TEST_P(WineLauncher, Run) {
     const std::size_t tail_at = c.tail.find_first_not_of(" \t");
     const std::string boot = "quillpodboot \"" + windows_path(game) + "\" " +
                              (tail_at == std::string::npos ? std::string() : c.tail.substr(tail_at));
+    const std::string property = "quillpod.dir=" + ws + "\" " + boot;
     const std::map<std::string, std::string> expected = {
-        {"jview", "jview \"/d:quillpod.dir=" + ws + "\" " + boot},
-        {"java", "java \"-Dquillpod.dir=" + ws + "\" " + boot},
-        {"jre", "jre -cp \"" + classpath + "\" \"-Dquillpod.dir=" + ws + "\" " + boot},
+        {"jview", "jview " + c.vm_options + "\"/d:" + property},
+        {"java", "java " + c.vm_options + "\"-D" + property},
+        {"jre", "jre -cp \"" + classpath + "\" " + c.vm_options + "\"-D" + property},
     };
     EXPECT_EQ(line, expected.at(program));
   }
-  std::set<std::string> temp_after;
-  for (const fs::directory_entry& e : fs::directory_iterator(wine.temp)) temp_after.insert(e.path().string());
-  EXPECT_EQ(temp_after, temp_before);
+  EXPECT_LE(workspaces.size(), 1u);
+  EXPECT_EQ(entries_of(wine.temp), temp_before);
+  if (c.stale) {
+    EXPECT_TRUE(fs::exists(not_boot + "/keep.txt"));
+    EXPECT_TRUE(fs::exists(other + "/quillpodboot.class"));
+    fs::remove_all(not_boot);
+    fs::remove_all(other);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ExitCodes, WineLauncher,
     ::testing::Values(
         // A VM that ends before the application, then one that starts it and
-        // ends with a code no 8-bit status could carry.
-        Case{"MarkerDecides", "target=H\n", {{"jview", "1\n"}, {"java", "3000000000 marker tree\n"}},
-             "   one \"two three\"", true, Box::none, "", 3000000000u, {"jview", "java"}},
+        // ends with a code no 8-bit status could carry; what it unpacked,
+        // read-only parts too, goes with the workspace.
+        Case{"MarkerDecides", "target=H\n", {{"jview", "1\n"}, {"java", "3000000000 marker tree readonly\n"}},
+             "   one \"two three\"", true, Box::none, "", "", 3000000000u, {"jview", "java"}},
         // 10333 asks for a newer VM; the next one is not installed.
-        Case{"Upgrade", "target=D\n", {{"jview", "10333\n"}}, "", true, Box::answer_yes, "upgradejavavm", 1,
-             {"jview"}},
-        Case{"NoVmAtAll", "target=H\n", {}, " x", true, Box::answer_no, "", 1, {}},
+        Case{"Upgrade", "target=D\n", {{"jview", "10333\n"}}, "", true, Box::answer_yes, kUpgrade, "upgradejavavm",
+             1, {"jview"}},
+        Case{"NoVmAtAll", "target=H\n", {}, " x", true, Box::answer_no, kInstall, "", 1, {}},
         // A code above 10000 without the marker stops the attempts.
         Case{"StoppingCode", "target=H\n", {{"jview", "10027\n"}, {"java", "0 marker\n"}}, "", true,
-             Box::answer_yes, "errorcodes", 1, {"jview"}},
+             Box::answer_yes, "quillpod ERROR #10027", "errorcodes", 1, {"jview"}},
         // 10024 with `jars`: the same command once more, after the first run unpacked the jars.
         Case{"JarsRestart", "target=B\njars=,a.jar,,b.jar,\n", {{"jview", "10024 tree\n65536 marker\n"}},
-             "\tfirst second", false, Box::none, "", 65536, {"jview", "jview"}},
-        // The last VM, with the class path on its command line and an empty tail.
-        Case{"JreLast", "target=G\n", {{"java", "5\n"}, {"jre", "7 marker\n"}}, "", true, Box::none, "", 7,
-             {"java", "jre"}},
+             "\tfirst second", false, Box::none, "", "", 65536, {"jview", "jview"}},
+        // The last VM, with the class path on its command line; a name followed by blanks only.
+        Case{"JreLast", "target=G\n", {{"java", "5\n"}, {"jre", "7 marker\n"}}, "  \t ", true, Box::none, "", "",
+             7, {"java", "jre"}},
         // Negative as a signed code: it stops the attempts, and no box reports it.
         Case{"NegativeCode", "target=H\n", {{"jview", "4294967295\n"}, {"java", "0 marker\n"}}, "", true,
-             Box::none, "", 1, {"jview"}}),
+             Box::none, "", "", 1, {"jview"}},
+        // Options for the VM, each word quoted again on its own.
+        Case{"VmOptions", "target=C\nvmargs=-Xmx64m \"-Dgreeting=a b\"\n", {{"java", "0 marker\n"}}, " go", true,
+             Box::none, "", "", 0, {"java"}, "-Xmx64m \"-Dgreeting=a b\" "},
+        // A temporary folder too long for the workspace's paths in 260 bytes.
+        Case{"TemporaryPathTooLong", "target=H\n", {{"jview", "0 marker\n"}}, "", true, Box::answer_no,
+             "quillpod ERROR #10007", "", 1, {}, "", "C:\\" + std::string(220, 't') + "\\"},
+        // The workspace a killed run left is removed by the next run; nothing else is.
+        Case{"StaleWorkspace", "target=B\n", {{"jview", "0 marker\n"}}, "", true, Box::none, "", "", 0, {"jview"},
+             "", "", true}),
     [](const ::testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
 
 }  // namespace
