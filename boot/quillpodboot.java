@@ -8,8 +8,10 @@ import java.lang.reflect.InvocationTargetException;
 import java.lang.reflect.Method;
 import java.util.ArrayList;
 import java.util.Arrays;
+import java.util.HashMap;
 import java.util.HashSet;
 import java.util.List;
+import java.util.Map;
 import java.util.Properties;
 import java.util.Set;
 import java.util.StringTokenizer;
@@ -507,7 +509,7 @@ public class quillpodboot implements Runnable {
                         new File(parent).mkdirs();
                     }
                 }
-                files.addEntry(path, p + 10 + n, s, nameKey(body, p + 5, n));
+                files.addEntry(path, p + 10 + n, s, folderKey(body, p + 5, n));
                 p += 10 + n + s;
             }
         } catch (Exception e) {
@@ -584,10 +586,17 @@ public class quillpodboot implements Runnable {
         return false;
     }
 
-    /** A hash of the name that is the same for names of one file in any letter case. */
-    private static int nameKey(byte[] b, int off, int n) {
+    /**
+     * A hash of the folder part of the name (up to its last separator), the
+     * same for names of one folder, and so of one file, in any letter case.
+     */
+    private static int folderKey(byte[] b, int off, int n) {
+        int end = n;
+        while (end > 0 && b[off + end - 1] != '\\' && b[off + end - 1] != '/') {
+            end--;
+        }
         int h = 0;
-        for (int i = 0; i < n; i++) {
+        for (int i = 0; i < end; i++) {
             int c = b[off + i] & 0xFF;
             if (c >= 'A' && c <= 'Z') {
                 c += 'a' - 'A';
@@ -620,16 +629,42 @@ public class quillpodboot implements Runnable {
     }
 
     /**
-     * Writes this list's files, by a few threads when there are many;
-     * entries naming one file (in any letter case) go to one writer, in
-     * order, so the last one wins. Returns null, or a writer that could not
-     * write one of its files.
+     * Writes this list's files, by a few threads when there are many. The
+     * system creates the files of one folder one at a time, so the writers
+     * share out whole folders, the largest first, each to the writer with
+     * the fewest files so far; entries naming one file (in any letter case)
+     * thus go to one writer, in order, and the last one wins. Returns null,
+     * or a writer that could not write one of its files.
      */
     private quillpodboot writeAll() throws InterruptedException {
-        int writers = writersFor(e_count);
-        if (writers == 1) {
+        HashMap<Integer, Integer> folderSizes = new HashMap<Integer, Integer>();
+        for (int i = 0; i < e_count; i++) {
+            Integer size = folderSizes.get(e_keys[i]);
+            folderSizes.put(e_keys[i], size == null ? 1 : size + 1);
+        }
+        int writers = Math.min(writersFor(e_count), folderSizes.size());
+        if (writers <= 1) {
             run();
             return w_ok ? null : this;
+        }
+        // Each folder as its size above its key, so sorting orders them by size.
+        long[] folders = new long[folderSizes.size()];
+        int f = 0;
+        for (Map.Entry<Integer, Integer> folder : folderSizes.entrySet()) {
+            folders[f++] = (long) folder.getValue() << 32 | (folder.getKey() & 0xFFFFFFFFL);
+        }
+        Arrays.sort(folders);
+        int[] load = new int[writers];
+        HashMap<Integer, Integer> writerOf = new HashMap<Integer, Integer>();
+        for (f = folders.length - 1; f >= 0; f--) {
+            int least = 0;
+            for (int w = 1; w < writers; w++) {
+                if (load[w] < load[least]) {
+                    least = w;
+                }
+            }
+            load[least] += (int) (folders[f] >>> 32);
+            writerOf.put((int) folders[f], least);
         }
         quillpodboot[] work = new quillpodboot[writers];
         for (int w = 0; w < writers; w++) {
@@ -637,7 +672,7 @@ public class quillpodboot implements Runnable {
             work[w].w_body = w_body;
         }
         for (int i = 0; i < e_count; i++) {
-            work[e_keys[i] % writers].addEntry(e_paths[i], e_offsets[i], e_sizes[i], e_keys[i]);
+            work[writerOf.get(e_keys[i])].addEntry(e_paths[i], e_offsets[i], e_sizes[i], e_keys[i]);
         }
         Thread[] threads = new Thread[writers - 1];
         for (int w = 0; w < threads.length; w++) {
