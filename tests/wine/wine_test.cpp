@@ -72,9 +72,10 @@ class Wine : public ::testing::Environment {
     env = {"WINEPREFIX=" + prefix, "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml=",
            std::string("DISPLAY=") + display, "HOME=" + root->path(), "PATH=" + bin + ":/usr/bin:/bin"};
     if (const char* user = getenv("USER")) env.push_back(std::string("USER=") + user);
-    // One server for the whole program instead of one per run.
+    // One server for the whole program instead of one per run; should the
+    // program be killed, it ends by itself half a minute after the last run.
     fs::create_directory(prefix);
-    Finished server = run({"/usr/bin/wineserver", {"-p"}, env, root->path()});
+    Finished server = run({"/usr/bin/wineserver", {"-p30"}, env, root->path()});
     ASSERT_EQ(server.exit_code, 0) << server.err;
     Finished boot = run({"/usr/bin/wineboot", {"-i"}, env, root->path()});
     ASSERT_EQ(boot.exit_code, 0) << boot.err;
