@@ -19,6 +19,8 @@ namespace fs = std::filesystem;
 namespace quillpod::pack {
 
 const std::vector<std::string> kKnownKeys = {"main", "minver", "target", "helpurl", "jars", "vmargs"};
+// Keys that executables have always carried for their own bookkeeping: stored, read by nobody, and no mistake.
+const std::vector<std::string> kStoredKeys = {"windowed"};
 
 namespace {
 
@@ -410,7 +412,8 @@ Packed pack_application(const Request& request) {
                 "; give the " + kBootClassFileName + " built beside the packer");
 
   for (const auto& pair : config)
-    if (std::find(kKnownKeys.begin(), kKnownKeys.end(), pair.key) == kKnownKeys.end())
+    if (std::find(kKnownKeys.begin(), kKnownKeys.end(), pair.key) == kKnownKeys.end() &&
+        std::find(kStoredKeys.begin(), kStoredKeys.end(), pair.key) == kStoredKeys.end())
       packed.warnings.push_back("the key \"" + pair.key + "\" is read by nobody and only stored; the keys read are " +
                                 join(kKnownKeys, ", "));
   if (ConfigPair* m = find_pair(config, "main"))

@@ -179,6 +179,8 @@ check_warning() {
 }
 check_warning "unknown key" "the key \"mian\" is read by nobody and only stored; the keys read are main, minver, target, helpurl, jars, vmargs" \
   "${base[@]}" -c main=com.t.Main -c mian=x -o warned app
+"$pack" "${base[@]}" -c main=com.t.Main -c windowed=yes -o quiet app >stdout 2>stderr || fail "windowed key: refused: $(cat stderr)"
+grep -q "warning" stderr && fail "windowed key: a key executables have always carried draws a warning: $(cat stderr)"
 check_warning "main class not carried" "the main class com.t.Nope is not in the archive (com\\t\\Nope.class)" \
   "${base[@]}" -c main=com.t.Nope -o warned app
 check_warning "main class not in the jars" "nor in its jars (main.jar, dep.jar)" \
