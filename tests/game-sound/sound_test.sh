@@ -65,8 +65,9 @@ pcm.!default { type pulse }
 ctl.!default { type pulse }
 ALSA
 
+# No CPU limiter: on a busy machine it would take the server down in mid-recording.
 pulseaudio -n -F "$work/server.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-  --log-target=stderr >"$work/pulse.log" 2>&1 &
+  --no-cpu-limit --realtime=no --high-priority=no --log-target=stderr >"$work/pulse.log" 2>&1 &
 pulse_pid=$!
 pids+=("$pulse_pid")
 wait_for 20 pactl info || fail "the sound server did not start"
@@ -89,7 +90,8 @@ recording_start=$(date +%s%3N)
   com.tallowfen.hollyblitz.BotPlay "$play_seconds" 7 100 >"$work/game.log" 2>&1 \
   || fail "the game failed"
 sleep 1
-kill "$parec_pid"
+kill -0 "$pulse_pid" 2>/dev/null || fail "the sound server ended while the game played"
+kill "$parec_pid" 2>/dev/null || fail "the recorder ended while the game played: $(cat "$work/parec.log")"
 wait "$parec_pid" 2>/dev/null || true
 ! grep -q "No sound" "$work/game.log" || fail "the game found no sound device"
 
