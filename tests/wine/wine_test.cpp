@@ -71,7 +71,8 @@ class Wine : public ::testing::Environment {
                                     "/bin/mv '" + *root / "opening" + "' '" + *root / "opened" + "'\n");
     env = {"WINEPREFIX=" + prefix, "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml=",
            std::string("DISPLAY=") + display, "HOME=" + root->path(), "PATH=" + bin + ":/usr/bin:/bin"};
-    if (const char* user = getenv("USER")) env.push_back(std::string("USER=") + user);
+    for (const char* name : {"USER", "XAUTHORITY"})
+      if (const char* value = getenv(name)) env.push_back(std::string(name) + "=" + value);
     // One server for the whole program instead of one per run; should the
     // program be killed, it ends by itself half a minute after the last run.
     fs::create_directory(prefix);
