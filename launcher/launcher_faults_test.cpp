@@ -117,6 +117,7 @@ TEST_F(LauncherFaults, EveryCallFailingOnceEndsCleanly) {
       {{"read_file", 3}, kUpgrade},  // the marker cannot be read: no sign of the application
   };
   int injected_calls = 0;
+  std::map<std::string, int> per_operation;
   for (const Scenario& s : kScenarios) {
     // The calls of an undisturbed run.
     prepare(s);
@@ -140,6 +141,7 @@ TEST_F(LauncherFaults, EveryCallFailingOnceEndsCleanly) {
       int result = launcher_run(p, "x");
       ASSERT_TRUE(p.injected) << context;
       ++injected_calls;
+      ++per_operation[call.operation];
 
       std::string message;
       if (result == 0) {
@@ -177,7 +179,9 @@ TEST_F(LauncherFaults, EveryCallFailingOnceEndsCleanly) {
       }
     }
   }
-  std::printf("%d calls failed in turn over %zu scenarios\n", injected_calls, std::size(kScenarios));
+  std::printf("%d calls failed in turn over %zu scenarios:", injected_calls, std::size(kScenarios));
+  for (const auto& [operation, n] : per_operation) std::printf(" %s %d,", operation.c_str(), n);
+  std::printf("\n");
 }
 
 }  // namespace

@@ -121,14 +121,31 @@ bool has_non_ascii(const std::string& text) {
   return false;
 }
 
-// Whether the named locale exists here and its character type is UTF-8.
-bool ctype_is_utf8(const std::string& name) {
+// The character set of the named locale's character type; "" when the
+// locale is not installed, in which case a VM falls back to ASCII.
+std::string ctype_codeset(const std::string& name) {
   locale_t loc = newlocale(LC_CTYPE_MASK, name.c_str(), static_cast<locale_t>(0));
-  if (loc == static_cast<locale_t>(0)) return false;
+  if (loc == static_cast<locale_t>(0)) return "";
   const char* codeset = nl_langinfo_l(CODESET, loc);
-  bool utf8 = codeset != nullptr && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+  std::string out = codeset ? codeset : "";
   freelocale(loc);
-  return utf8;
+  return out;
+}
+
+bool is_ascii_codeset(const std::string& codeset) { return codeset.empty() || codeset == "ANSI_X3.4-1968"; }
+
+// Whether the bytes have the shape of UTF-8 sequences (lead byte, then its
+// continuation bytes); the VM's decoder judges the finer points.
+bool is_utf8(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    std::size_t n = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : 4;
+    if (n == 4 || i + n >= text.size()) return false;
+    for (std::size_t k = 1; k <= n; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2) return false;
+    i += n + 1;
+  }
+  return true;
 }
 
 }  // namespace
@@ -144,11 +161,17 @@ std::vector<std::string> vm_environment(char** environment, const std::vector<st
     if (entry.rfind("LANG=", 0) == 0) lang = entry.substr(5);
     env.push_back(std::move(entry));
   }
-  bool needed = false;
-  for (const std::string& a : arguments) needed = needed || has_non_ascii(a);
+  // Only names an ASCII character type would spoil, and only when they are
+  // UTF-8 (an 8-bit locale such as ISO-8859-1 reads its own names right).
+  bool needed = false, all_utf8 = true;
+  for (const std::string& a : arguments) {
+    needed = needed || has_non_ascii(a);
+    all_utf8 = all_utf8 && is_utf8(a);
+  }
   // The character type in force: LC_ALL, then LC_CTYPE, then LANG, else "C".
   const std::string ctype = !lc_all.empty() ? lc_all : !lc_ctype.empty() ? lc_ctype : !lang.empty() ? lang : "C";
-  if (!needed || ctype_is_utf8(ctype) || !ctype_is_utf8(utf8_ctype)) return env;
+  if (!needed || !all_utf8 || !is_ascii_codeset(ctype_codeset(ctype)) || ctype_codeset(utf8_ctype) != "UTF-8")
+    return env;
 
   // Only the character type changes: a LC_ALL is spread over the other
   // categories, which it governed, and gives way.

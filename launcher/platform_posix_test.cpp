@@ -291,6 +291,8 @@ TEST(VmEnvironment, Utf8CharacterTypeOnlyWhenNonAsciiNamesNeedIt) {
         "LC_IDENTIFICATION=POSIX", "LC_CTYPE=C.UTF-8"}},
       {"a locale not installed counts as not UTF-8", {"LANG=xx_YY.UTF-8"}, umlaut,
        {"LANG=xx_YY.UTF-8", "LC_CTYPE=C.UTF-8"}},
+      {"names that are not UTF-8: no UTF-8 type helps them", {"LC_ALL=C"}, "/tmp/Bescherung-\xFC/1", {"LC_ALL=C"}},
+      {"a cut UTF-8 sequence", {"LC_ALL=C"}, "/tmp/x\xC3", {"LC_ALL=C"}},
   };
   for (const Case& c : cases) {
     std::vector<std::string> env = c.env;
