@@ -79,7 +79,6 @@ void say_why(Platform& platform, const std::string& why) {
   if (!why.empty()) platform.write_error_line(std::string(kProductWord) + ": " + why);
 }
 
-
 // Owns the run's workspace: removes it when the run leaves, on every path,
 // unless told to keep it. Only a directory this run made is removed.
 class WorkspaceGuard {
@@ -111,17 +110,21 @@ int vm_mask_of(std::optional<std::string_view> config) {
   return static_cast<signed char>(target.empty() ? '\0' : target[0]) - 'A';
 }
 
+// The data of the boot record: the boot stage's class file.
+struct BootClass {
+  const unsigned char* data;
+  std::uint32_t length;
+};
+
 // From the workspace to the VM's outcome; the workspace is removed when this
 // returns, before the caller reports. Returns the process result.
 int launch(Platform& platform, const BoxSettings& box, const std::string& executable,
-           const std::string& argument_tail, const std::vector<unsigned char>& image, long long boot_at,
-           std::optional<std::string_view> config, Failure& failure) {
+           const std::string& argument_tail, BootClass boot, std::optional<std::string_view> config,
+           Failure& failure) {
   WorkspaceGuard guard(platform);
   Workspace& workspace = guard.workspace;
-  const std::size_t boot_data = static_cast<std::size_t>(boot_at) + kRecordHeaderSize;
-  const std::uint32_t boot_length = record_length(image.data(), static_cast<std::size_t>(boot_at));
   std::string why;
-  if (int error = create_workspace(platform, image.data() + boot_data, boot_length, config, workspace, &why)) {
+  if (int error = create_workspace(platform, boot.data, boot.length, config, workspace, &why)) {
     failure.set(error, why);
     return 1;
   }
@@ -159,41 +162,50 @@ int launch(Platform& platform, const BoxSettings& box, const std::string& execut
   return 1;
 }
 
+// Everything before the report: the executable's own records, then the
+// launch. Returns the process result; `failure` keeps what to report.
+int run(Platform& platform, const std::string& argument_tail, BoxSettings& box, Failure& failure) {
+  std::optional<std::string> executable = platform.executable_path();
+  if (!executable) {
+    failure.set(kErrorExecutablePath,
+                with_reason("cannot find the path of the running executable", platform.last_error()));
+    return 1;
+  }
+  std::vector<unsigned char> image;
+  if (read_entire_file(platform, *executable, &image) < 0) {
+    failure.set(kErrorReadExecutable, with_reason("cannot read " + *executable, platform.last_error()));
+    return 1;
+  }
+
+  std::optional<std::string_view> config = config_text(image.data(), image.size());
+  box.caption = lookup_config_value(config, "main", std::nullopt);
+  box.help_base = lookup_config_value(config, "helpurl", std::nullopt);
+  if (box.help_base && !help_base_fits(*box.help_base)) box.help_base.reset();
+
+  long long boot_at = find_record(image.data(), image.size(), 'B');
+  if (!boot_record_usable(image, boot_at)) {
+    failure.set(kErrorBootRecord, "no usable boot record in " + *executable);
+    return 1;
+  }
+  const BootClass boot{image.data() + static_cast<std::size_t>(boot_at) + kRecordHeaderSize,
+                       record_length(image.data(), static_cast<std::size_t>(boot_at))};
+  return launch(platform, box, *executable, argument_tail, boot, config, failure);
+}
+
 }  // namespace
 
 int launcher_run(Platform& platform, const std::string& argument_tail) {
   Failure failure;
   BoxSettings box;
-  int result = 1;
-  [&] {
-    std::optional<std::string> executable = platform.executable_path();
-    if (!executable)
-      return failure.set(kErrorExecutablePath,
-                         with_reason("cannot find the path of the running executable", platform.last_error()));
-    std::vector<unsigned char> image;
-    if (read_entire_file(platform, *executable, &image) < 0)
-      return failure.set(kErrorReadExecutable, with_reason("cannot read " + *executable, platform.last_error()));
-
-    std::optional<std::string_view> config = config_text(image.data(), image.size());
-    box.caption = lookup_config_value(config, "main", std::nullopt);
-    box.help_base = lookup_config_value(config, "helpurl", std::nullopt);
-    if (box.help_base && !help_base_fits(*box.help_base)) box.help_base.reset();
-
-    long long boot_at = find_record(image.data(), image.size(), 'B');
-    if (!boot_record_usable(image, boot_at))
-      return failure.set(kErrorBootRecord, "no usable boot record in " + *executable);
-    result = launch(platform, box, *executable, argument_tail, image, boot_at, config, failure);
-  }();
-
-  // A code that is not above 0 (a VM's negative exit code) shows no box,
-  // but still says why the run failed.
-  if (failure.code != 0) say_why(platform, failure.why);
-  if (failure.code > 0) {
+  const int result = run(platform, argument_tail, box, failure);
+  if (failure.code == 0) return result;
+  // Reported once, after the workspace is gone. A code that is not above 0
+  // (a VM's negative exit code) shows no box, but still says why.
+  say_why(platform, failure.why);
+  if (failure.code > 0)
     show_failure_box(platform, box, std::string(kProductWord) + " ERROR #" + std::to_string(failure.code),
                      kTopicErrorCodes);
-  }
-  if (failure.code != 0) result = 1;
-  return result;
+  return 1;
 }
 
 }  // namespace quillpod
