@@ -53,6 +53,23 @@ public final class WorldBench {
         System.out.printf("busiest world: %d objects (%s)%n", objects, counts);
         System.out.printf("logic step: %8.2f us  (goal: < 200 us)%n", step / 1e3 / n);
         System.out.printf("paint pass: %8.3f ms  (goal: < 4 ms)%n", paint / 1e6 / n);
+        System.out.printf("garbage per paint pass: %d bytes%n", garbagePerPaint(game));
+    }
+
+    /** Bytes this thread allocates in one paint pass of the busiest world, averaged over a batch. */
+    private static long garbagePerPaint(HollyBlitz game) {
+        java.lang.management.ThreadMXBean threads = java.lang.management.ManagementFactory.getThreadMXBean();
+        if (!(threads instanceof com.sun.management.ThreadMXBean)) {
+            return -1;
+        }
+        com.sun.management.ThreadMXBean counter = (com.sun.management.ThreadMXBean) threads;
+        long id = Thread.currentThread().getId();
+        populate(game);
+        long before = counter.getThreadAllocatedBytes(id);
+        for (int i = 0; i < BATCH; i++) {
+            game.paintBackBuffer();
+        }
+        return (counter.getThreadAllocatedBytes(id) - before) / BATCH;
     }
 
     /** Builds the busiest world anew; returns how many objects it holds. */
