@@ -34,32 +34,11 @@ fail() {
   exit 1
 }
 
-# wait_for <seconds> <command...>: runs the command every 0.2 s until it succeeds.
-wait_for() {
-  local tries=$(( $1 * 5 ))
-  shift
-  while ! "$@" >/dev/null 2>&1; do
-    tries=$(( tries - 1 ))
-    [ "$tries" -gt 0 ] || return 1
-    sleep 0.2
-  done
-}
+. "$(dirname "$0")/../lib/x11_test.sh"
 
 start_own_server() {
-  if [ -n "${GAME_E2E_DISPLAY:-}" ]; then
-    Xvfb "$GAME_E2E_DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=$GAME_E2E_DISPLAY
-  else
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    wait_for 10 test -s "$work/display" || fail "Xvfb did not start"
-    export DISPLAY=":$(cat "$work/display")"
-  fi
-  wait_for 10 xdpyinfo || fail "X server $DISPLAY does not answer"
-  openbox --sm-disable >"$work/openbox.log" 2>&1 &
-  wm_pid=$!
-  wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox did not start"
+  start_xvfb "${GAME_E2E_DISPLAY:-}"
+  start_openbox
 }
 
 case "$mode" in

@@ -34,15 +34,7 @@ fail() {
   exit 1
 }
 
-wait_for() {
-  local tries=$(( $1 * 5 ))
-  shift
-  while ! "$@" >/dev/null 2>&1; do
-    tries=$(( tries - 1 ))
-    [ "$tries" -gt 0 ] || return 1
-    sleep 0.2
-  done
-}
+. "$(dirname "$0")/../lib/x11_test.sh"
 
 [ -n "${DISPLAY:-}" ] || fail "no DISPLAY"
 command -v pulseaudio >/dev/null || fail "pulseaudio is not installed"

@@ -71,24 +71,12 @@ fail() {
   exit 1
 }
 
-# wait_for <seconds> <command...>: runs the command every 0.2 s until it succeeds.
-wait_for() {
-  local tries=$(( $1 * 5 ))
-  shift
-  while ! "$@" >/dev/null 2>&1; do
-    tries=$(( tries - 1 ))
-    [ "$tries" -gt 0 ] || return 1
-    sleep 0.2
-  done
-}
+. "$(dirname "$0")/../lib/x11_test.sh"
 
 # The window manager, inside the namespace, on the X server made outside it.
 export DISPLAY=$SCORES_E2E_DISPLAY
 wait_for 10 xdpyinfo || fail "X server $DISPLAY does not answer"
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-wait_for 30 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
-  fail "openbox did not start: $(cat "$work/openbox.log")"
+start_openbox
 
 # The score server on its default ports.
 "$scores" --database "$work/scores.db" 2>"$work/scores.log" &
