@@ -29,10 +29,19 @@ start_xvfb() {
   wait_for 10 xdpyinfo || fail "X server $DISPLAY does not answer"
 }
 
-# start_openbox: a window manager on $DISPLAY, waited for until it has taken the screen.
+# start_openbox: a window manager on $DISPLAY, waited for until it has taken
+# the screen. A busy X server sometimes refuses a new client, which ends
+# openbox at once: start it again, a few times.
 start_openbox() {
-  openbox --sm-disable >"$work/openbox.log" 2>&1 &
-  wm_pid=$!
-  wait_for 30 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
-    fail "openbox did not start: $(cat "$work/openbox.log")"
+  local attempt
+  for attempt in 1 2 3; do
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    wm_pid=$!
+    wait_for 30 sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' || ! kill -0 $wm_pid" ||
+      fail "openbox did not start: $(cat "$work/openbox.log")"
+    kill -0 "$wm_pid" 2>/dev/null && return 0
+    wait "$wm_pid" 2>/dev/null || true
+    sleep 0.5
+  done
+  fail "openbox did not start: $(cat "$work/openbox.log")"
 }
