@@ -132,11 +132,8 @@ class AAAGun extends GameObject {
         }
         game.setIntPosition(this);
         Image frame = game.frame(imageRef, anim);
-        if (frame == null) {
-            return;
+        if (frame != null) {
+            drawCentred(frame);
         }
-        int w = frame.getWidth(game.thisFrame);
-        int h = frame.getHeight(game.thisFrame);
-        game.offscreen.drawImage(frame, xIntPos - w / 2, yIntPos - h / 2 + HollyBlitz.INSET, game.thisFrame);
     }
 }

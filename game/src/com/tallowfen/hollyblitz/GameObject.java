@@ -96,10 +96,15 @@ class GameObject {
             // A picture without frames has nothing to show.
             return;
         }
+        drawCentred(frame);
+        anim++;
+    }
+
+    /** Draws a frame centred on the object's whole-pixel position, below the inset rows. */
+    void drawCentred(Image frame) {
         int w = frame.getWidth(game.thisFrame);
         int h = frame.getHeight(game.thisFrame);
         game.offscreen.drawImage(frame, xIntPos - w / 2, yIntPos - h / 2 + HollyBlitz.INSET, game.thisFrame);
-        anim++;
     }
 
     /** Knocks a hit target away at twice the speed of the shell that hit it. */
