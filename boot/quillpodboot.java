@@ -506,7 +506,7 @@ public class quillpodboot implements Runnable {
                 if (cut >= prefix.length && (parent.length() != cut || !path.startsWith(parent))) {
                     parent = path.substring(0, cut);
                     if (made.add(parent)) {
-                        new File(parent).mkdirs();
+                        makeFolders(parent, prefix.length, made);
                     }
                 }
                 files.addEntry(path, p + 10 + n, s, folderKey(body, p + 5, n));
@@ -532,6 +532,34 @@ public class quillpodboot implements Runnable {
             return 10033;
         }
         return result;
+    }
+
+    /**
+     * Makes the folder path (under the workspace, whose name with its
+     * separator is the first prefixLength characters) and its missing
+     * parents. A folder at the top of the workspace is made under a fresh
+     * name and then renamed into place. The launcher marks the workspace as
+     * the top of a hierarchy, so the file system places each such folder
+     * apart, by its first name, from the files in the temporary directory:
+     * an ext4 disk without a journal will not hand out a file number freed
+     * in the last minute and walks past every such number for each new file,
+     * so a place that earlier launches have just emptied is slow to fill.
+     * A fresh name takes each launch somewhere else. Where the rename cannot
+     * be done, the folder is made as it is named.
+     */
+    static void makeFolders(String path, int prefixLength, Set<String> made) {
+        int cut = path.indexOf(File.separatorChar, prefixLength);
+        String top = cut < 0 ? path : path.substring(0, cut);
+        int length = top.length() - prefixLength;
+        boolean plainLevel = length == 0 || (length == 1 && top.charAt(prefixLength) == '.');
+        if (!plainLevel && (cut < 0 || made.add(top))) {
+            File fresh = new File(path.substring(0, prefixLength) + "quillpod-"
+                    + Long.toHexString(Double.doubleToLongBits(Math.random()) & 0xFFFFFFFFFFFFFL));
+            if (fresh.mkdir() && !fresh.renameTo(new File(top))) {
+                fresh.delete();
+            }
+        }
+        new File(path).mkdirs();
     }
 
     /**

@@ -5,7 +5,9 @@
 #include <langinfo.h>
 #include <locale.h>
 #include <signal.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -63,6 +65,27 @@ bool write_all(int fd, const unsigned char* data, std::size_t size) {
     size -= static_cast<std::size_t>(n);
   }
   return true;
+}
+
+// Asks the file system to place the workspace's folders apart from the
+// temporary directory's own files, as it places folders made at the top of a
+// disk (ext2/3/4's "T" attribute). An ext4 disk without a journal will not
+// hand out a file number freed in the last minute, and walks past every such
+// number for each new file: on a busy temporary directory that walk made
+// unpacking several times slower than on a quiet one. Only a hint: a file
+// system that does not know it refuses it, and nothing else changes.
+void mark_top_of_hierarchy(const std::string& path) {
+  const int saved_errno = errno;
+  int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd >= 0) {
+    int flags = 0;
+    if (ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 && !(flags & FS_TOPDIR_FL)) {
+      flags |= FS_TOPDIR_FL;
+      ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    }
+    close(fd);
+  }
+  errno = saved_errno;
 }
 
 std::string environment(const char* name) {
@@ -303,7 +326,9 @@ std::optional<std::string> PosixPlatform::temporary_path() {
 }
 
 bool PosixPlatform::create_directory(const std::string& path) {
-  return mkdir(path.c_str(), 0700) == 0 || failed();
+  if (mkdir(path.c_str(), 0700) != 0) return failed();
+  mark_top_of_hierarchy(path);
+  return true;
 }
 
 std::optional<std::vector<DirectoryEntry>> PosixPlatform::list_directory(const std::string& path) {

@@ -145,6 +145,34 @@ class QuillpodbootTest {
     }
 
     @Test
+    void foldersAreMadeWholeWithNothingElseLeft() throws Exception {
+        // The top folders are made under a passing name and renamed into place.
+        Files.createDirectories(ws.resolve("kept"));
+        Files.writeString(ws.resolve("kept/old"), "was here");
+        byte[] body = new BootFixture.Archive()
+                .add("com\\t\\deep\\A.class", "deep first")
+                .add("com\\B.class", "then the top")
+                .add("Gifs\\a.gif", "top first")
+                .add("Gifs\\sub\\b.gif", "then deeper")
+                .add(".\\dot\\x", "under a dot level")
+                .add("kept\\new", "into a folder already there")
+                .add("Media\\m", "one")
+                .add("media\\n", "another letter case")
+                .add("top", "a file at the top")
+                .body();
+        assertEquals(0, quillpodboot.parseFiles(ws.toString(), body));
+        List<String> all = new ArrayList<>();
+        try (Stream<Path> s = Files.walk(ws)) {
+            s.filter(p -> !p.equals(ws)).forEach(p -> all.add(ws.relativize(p).toString().replace(File.separatorChar, '/')));
+        }
+        all.sort(null);
+        assertEquals(List.of("Gifs", "Gifs/a.gif", "Gifs/sub", "Gifs/sub/b.gif", "Media", "Media/m", "com",
+                "com/B.class", "com/t", "com/t/deep", "com/t/deep/A.class", "dot", "dot/x", "kept", "kept/new",
+                "kept/old", "media", "media/n", "top"), all);
+        assertEquals("was here", content("kept/old"));
+    }
+
+    @Test
     void manyEntriesWithRepeatsKeepTheLastContent() throws Exception {
         BootFixture.Archive archive = new BootFixture.Archive();
         for (int round = 0; round < 3; round++) {
