@@ -25,6 +25,8 @@ class ScoreInterface {
     final TextField handleField = new TextField(20);
     final TextField emailField = new TextField(24);
     final Checkbox emailCheckbox = new Checkbox();
+    /** Whether the controls have been added to the game window yet. */
+    private boolean inWindow;
 
     ScoreInterface(HollyBlitz game) {
         this.game = game;
@@ -42,11 +44,18 @@ class ScoreInterface {
 
     private void add(Placement placement, Component c, int x, int y, int width, int height) {
         placement.at.put(c, new Rectangle(x, y - HollyBlitz.INSET, width, height));
-        // Index 0: in front of the drawing area.
-        game.add(c, 0);
     }
 
     void show() {
+        if (!inWindow) {
+            // The controls join the window when the form is first shown: making
+            // their system parts took a third of the game's start-up, and many
+            // games end without the form. Index 0: in front of the drawing area.
+            for (Component c : new Component[] {scoreField, handleField, emailField, emailCheckbox}) {
+                game.add(c, 0);
+            }
+            inWindow = true;
+        }
         setVisible(true);
         game.validate();
     }

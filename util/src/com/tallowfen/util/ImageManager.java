@@ -99,13 +99,16 @@ public class ImageManager {
         }
     }
 
-    /** Loads every image one after the other; true when all of them loaded completely. */
+    /** Loads every image, waiting for each in turn; true when all of them loaded completely. */
     public boolean preloadAll(ProgressObserver observer) {
         List<String> names;
         synchronized (imageTable) {
             names = new ArrayList<String>(imageTable.keySet());
         }
         double total = names.size();
+        // Every image starts loading now, so the toolkit's loader threads
+        // decode the next ones while this thread waits for each in turn.
+        imageTracker.statusAll(true);
         boolean allLoaded = true;
         int done = 0;
         for (String name : names) {
