@@ -33,9 +33,7 @@ win=
 
 cleanup() {
   set +e  # a process ended by its signal must not cut the clean-up short
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null && wait "$game_pid" 2>/dev/null
-  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  stop_processes "$game_pid" "$wm_pid" "$xvfb_pid"
   if [ -n "${GAME_E2E_SHOTS:-}" ] && [ -d "$GAME_E2E_SHOTS" ]; then
     cp "$work"/*.png "$GAME_E2E_SHOTS"/ 2>/dev/null || true
   fi

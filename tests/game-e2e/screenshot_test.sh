@@ -21,9 +21,7 @@ game_pid=
 
 cleanup() {
   set +e  # a process ended by its signal must not cut the clean-up short
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null && wait "$game_pid" 2>/dev/null
-  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  stop_processes "$game_pid" "$wm_pid" "$xvfb_pid"
   rm -rf "$work"
 }
 trap cleanup EXIT

@@ -2,6 +2,16 @@
 # fail, and the variables work (its temp folder), xvfb_pid and wm_pid, which
 # its clean-up stops.
 
+# stop_processes <pid...>: stops each process named, skipping empty ones, and
+# waits for it; a process ended by the signal is not a failure of the clean-up.
+stop_processes() {
+  local pid
+  for pid in "$@"; do
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
+  return 0
+}
+
 # wait_for <seconds> <command...>: runs the command every 0.2 s until it succeeds.
 wait_for() {
   local tries=$(( $1 * 5 ))

@@ -54,9 +54,7 @@ scores_pid=
 
 cleanup() {
   set +e  # a process that ends by the signal must not cut the clean-up short
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null && wait "$game_pid" 2>/dev/null
-  [ -n "$scores_pid" ] && kill "$scores_pid" 2>/dev/null && wait "$scores_pid" 2>/dev/null
-  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
+  stop_processes "$game_pid" "$scores_pid" "$wm_pid"
   if [ -n "${SCORES_E2E_SHOTS:-}" ] && [ -d "$SCORES_E2E_SHOTS" ]; then
     cp "$work"/*.png "$work"/page.html "$SCORES_E2E_SHOTS"/ 2>/dev/null || true
   fi

@@ -25,8 +25,7 @@ class ScoreInterface {
     final TextField handleField = new TextField(20);
     final TextField emailField = new TextField(24);
     final Checkbox emailCheckbox = new Checkbox();
-    /** Whether the controls have been added to the game window yet. */
-    private boolean inWindow;
+    private final Component[] controls = {scoreField, handleField, emailField, emailCheckbox};
 
     ScoreInterface(HollyBlitz game) {
         this.game = game;
@@ -35,26 +34,25 @@ class ScoreInterface {
         Placement placement = new Placement(game.playfield);
         game.setLayout(placement);
         // Bounds as on the panel, in window coordinates with the title bar INSET rows high.
-        add(placement, scoreField, 310, 74, 128, 24);
-        add(placement, handleField, 310, 106, 128, 24);
-        add(placement, emailField, 310, 138, 128, 24);
-        add(placement, emailCheckbox, 170, 180, 12, 12);
+        place(placement, scoreField, 310, 74, 128, 24);
+        place(placement, handleField, 310, 106, 128, 24);
+        place(placement, emailField, 310, 138, 128, 24);
+        place(placement, emailCheckbox, 170, 180, 12, 12);
         hide();
     }
 
-    private void add(Placement placement, Component c, int x, int y, int width, int height) {
+    private void place(Placement placement, Component c, int x, int y, int width, int height) {
         placement.at.put(c, new Rectangle(x, y - HollyBlitz.INSET, width, height));
     }
 
     void show() {
-        if (!inWindow) {
+        if (scoreField.getParent() == null) {
             // The controls join the window when the form is first shown: making
             // their system parts took a third of the game's start-up, and many
             // games end without the form. Index 0: in front of the drawing area.
-            for (Component c : new Component[] {scoreField, handleField, emailField, emailCheckbox}) {
+            for (Component c : controls) {
                 game.add(c, 0);
             }
-            inWindow = true;
         }
         setVisible(true);
         game.validate();
@@ -65,10 +63,9 @@ class ScoreInterface {
     }
 
     private void setVisible(boolean b) {
-        scoreField.setVisible(b);
-        handleField.setVisible(b);
-        emailField.setVisible(b);
-        emailCheckbox.setVisible(b);
+        for (Component c : controls) {
+            c.setVisible(b);
+        }
     }
 
     /**
