@@ -21,7 +21,7 @@ std::string vm_message(const char* article, const char* need) {
 
 // The boot record is usable only when its header and data lie inside the
 // file; the length is read only once the header is known to be whole.
-bool boot_record_usable(const std::vector<unsigned char>& image, long long offset) {
+bool boot_record_usable(const FileImage& image, long long offset) {
   if (offset <= 0) return false;
   std::uint64_t data = static_cast<std::uint64_t>(offset) + kRecordHeaderSize;
   if (data >= image.size()) return false;
@@ -85,11 +85,9 @@ class WorkspaceGuard {
  public:
   explicit WorkspaceGuard(Platform& platform) : platform_(platform) {}
   ~WorkspaceGuard() {
-    if (keep_ || !workspace.created) return;
-    // A second pass takes what a passing failure left.
-    if (remove_workspace_tree(platform_, workspace.directory, workspace.run_name)) return;
-    if (remove_workspace_tree(platform_, workspace.directory, workspace.run_name)) return;
-    say_why(platform_, with_reason("cannot remove the workspace " + workspace.directory, platform_.last_error()));
+    if (!keep_ && workspace.created) remove();
+    if (workspace.handle) platform_.close_directory(*workspace.handle);
+    if (workspace.temporary_handle) platform_.close_directory(*workspace.temporary_handle);
   }
   WorkspaceGuard(const WorkspaceGuard&) = delete;
   WorkspaceGuard& operator=(const WorkspaceGuard&) = delete;
@@ -98,6 +96,20 @@ class WorkspaceGuard {
   Workspace workspace;
 
  private:
+  // Through the directories held open since the workspace was made; a second
+  // pass, which opens it again as ours, takes what a passing failure left.
+  void remove() {
+    if (remove_workspace_tree(platform_, workspace)) return;
+    if (workspace.temporary_handle) {
+      std::optional<DirectoryId> again = platform_.open_directory(*workspace.temporary_handle, workspace.run_name, true);
+      if (again) {
+        workspace.handle = again;
+        if (remove_workspace_tree(platform_, workspace)) return;
+      }
+    }
+    say_why(platform_, with_reason("cannot remove the workspace " + workspace.directory, platform_.last_error()));
+  }
+
   Platform& platform_;
   bool keep_ = false;
 };
@@ -171,11 +183,14 @@ int run(Platform& platform, const std::string& argument_tail, BoxSettings& box, 
                 with_reason("cannot find the path of the running executable", platform.last_error()));
     return 1;
   }
-  std::vector<unsigned char> image;
-  if (read_entire_file(platform, *executable, &image) < 0) {
+  // Mapped, not read: only the pages the record scan looks at are loaded,
+  // however large the file.
+  std::unique_ptr<FileImage> mapped = platform.map_file(*executable);
+  if (!mapped) {
     failure.set(kErrorReadExecutable, with_reason("cannot read " + *executable, platform.last_error()));
     return 1;
   }
+  const FileImage& image = *mapped;
 
   std::optional<std::string_view> config = config_text(image.data(), image.size());
   box.caption = lookup_config_value(config, "main", std::nullopt);
