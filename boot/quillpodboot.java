@@ -112,6 +112,9 @@ public class quillpodboot implements Runnable {
             mainClass = Class.forName(mainName);
         } catch (Exception e) {
             return fail(10024, "cannot load the main class " + printable(mainName) + ": " + e);
+        } catch (UnsupportedClassVersionError e) {
+            // Built for a newer Java than this VM: a newer VM would run it.
+            return fail(10333, newerJavaReason(printable(mainName), e));
         } catch (LinkageError e) {
             // A damaged class file or a class it needs that is missing.
             return fail(10024, "cannot load the main class " + printable(mainName) + ": " + e);
@@ -143,6 +146,9 @@ public class quillpodboot implements Runnable {
             e.printStackTrace();
             marker.delete();
             return fail(10023, "cannot call the main method of " + mainName + ": " + e);
+        } catch (UnsupportedClassVersionError e) {
+            marker.delete();
+            return fail(10333, newerJavaReason(mainName, e));
         } catch (LinkageError e) {
             // A class named by one of the main class's methods is missing.
             marker.delete();
@@ -183,6 +189,29 @@ public class quillpodboot implements Runnable {
         z = null;
         int unpacked = parseFiles(dir, body);
         return unpacked > 0 ? fail(unpacked, s_reason) : 0;
+    }
+
+    /**
+     * The reason given when a class of the application was built for a newer
+     * Java than this VM: the class, and the Java version its class-file
+     * version stands for (version 52 is Java 8, each release one more).
+     */
+    static String newerJavaReason(String mainName, UnsupportedClassVersionError e) {
+        String message = String.valueOf(e.getMessage());
+        String needs = "a newer Java";
+        int at = message.indexOf("class file version ");
+        if (at >= 0) {
+            int from = at + "class file version ".length();
+            int to = from;
+            while (to < message.length() && Character.isDigit(message.charAt(to))) {
+                to++;
+            }
+            if (to > from && to - from < 4) {
+                needs = "Java " + (Integer.parseInt(message.substring(from, to)) - 44) + " or newer";
+            }
+        }
+        return "the application's class " + mainName + " needs " + needs + ", and this VM is Java "
+                + System.getProperty("java.version") + " (" + message + ")";
     }
 
     /** The reason given for 10333. */

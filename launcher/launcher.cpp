@@ -28,6 +28,16 @@ bool boot_record_usable(const FileImage& image, long long offset) {
   return data + record_length(image.data(), static_cast<std::size_t>(offset)) <= image.size();
 }
 
+// Whether the boot record holds a class file a Java 8 VM would load: its
+// magic number and a version from 45 (1.0) to 52 (Java 8). Anything else
+// is a damaged executable, which no newer VM would mend.
+bool boot_class_loadable(const unsigned char* data, std::uint32_t length) {
+  if (length < 10) return false;  // magic, version, constant pool count
+  if (data[0] != 0xCA || data[1] != 0xFE || data[2] != 0xBA || data[3] != 0xBE) return false;
+  const unsigned major = static_cast<unsigned>(data[6]) << 8 | data[7];
+  return major >= 45 && major <= 52;
+}
+
 }  // namespace
 
 bool help_base_fits(const std::string& help_base) {
@@ -204,6 +214,11 @@ int run(Platform& platform, const std::string& argument_tail, BoxSettings& box, 
   }
   const BootClass boot{image.data() + static_cast<std::size_t>(boot_at) + kRecordHeaderSize,
                        record_length(image.data(), static_cast<std::size_t>(boot_at))};
+  if (!boot_class_loadable(boot.data, boot.length)) {
+    failure.set(kErrorBootRecord, "the boot class in " + *executable +
+                                      " is damaged: it is not a class file that a Java 8 VM can load");
+    return 1;
+  }
   return launch(platform, box, *executable, argument_tail, boot, config, failure);
 }
 
