@@ -368,11 +368,30 @@ std::optional<ProcessId> Win32Platform::start_process(const std::string& command
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info;
   ZeroMemory(&info, sizeof info);
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr, &startup,
-                      &info)) {
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS | CREATE_SUSPENDED, nullptr,
+                      nullptr, &startup, &info)) {
     failed();
     return std::nullopt;
   }
+  // The VM goes with its launcher, even one ended outright: its processes
+  // are in a job that the system ends when the launcher's last handle to it
+  // closes. Assigned before the VM runs a single instruction. A system that
+  // refuses (an older one, whose launcher already runs in a job) runs the VM
+  // as before.
+  if (!job_) {
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    if (job) {
+      JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
+      ZeroMemory(&limits, sizeof limits);
+      limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+      if (SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits))
+        job_ = id_of(job);
+      else
+        CloseHandle(job);
+    }
+  }
+  if (job_) AssignProcessToJobObject(handle_of(*job_), info.hProcess);
+  ResumeThread(info.hThread);
   CloseHandle(info.hThread);
   // The process handle stays open until the launcher ends.
   return id_of(info.hProcess);

@@ -73,6 +73,8 @@ class Win32Platform : public Platform {
     std::int64_t handle;
   };
   std::map<DirectoryId, OpenDirectory> directories_;
+  // The job every VM runs in; kept open (never inherited) until the launcher ends.
+  std::optional<std::int64_t> job_;
   DirectoryId next_directory_ = 1;
   std::string path_of(DirectoryId directory) const;
 };
