@@ -156,16 +156,29 @@ class RecordListener {
           });
     }
 
-    void refuse(const std::string& why) {
+    // Logs the refusal; a client still listening learns why in one line
+    // (`answer`), so that the game never shows a refused score as recorded.
+    void refuse(const std::string& why, bool answer = false) {
       timer.cancel();
       log_line("refused record from " + peer + ": " + why);
+      if (answer) return say("REFUSED " + why + "\n");
       asio::error_code ignored;
       socket.close(ignored);
     }
 
+    // Writes one answer line, then closes.
+    void say(std::string line) {
+      auto self = shared_from_this();
+      auto text = std::make_shared<std::string>(std::move(line));
+      asio::async_write(socket, asio::buffer(*text), [self, text](const asio::error_code&, std::size_t) {
+        asio::error_code ignored;
+        self->socket.close(ignored);
+      });
+    }
+
     void finish() {
       auto parsed = parse_record(std::string_view(buf.data(), len));
-      if (auto* no = std::get_if<Refusal>(&parsed)) return refuse(no->reason);
+      if (auto* no = std::get_if<Refusal>(&parsed)) return refuse(no->reason, true);
       timer.cancel();
       Record rec = std::get<Record>(std::move(parsed));
       std::string line = "accepted score " + std::to_string(rec.score) + " for " +
@@ -188,17 +201,10 @@ class RecordListener {
     void acknowledge(const std::string& line, bool stored) {
       if (!stored) {
         log_line("not stored: " + line.substr(std::string("accepted ").size()));
-        asio::error_code ignored;
-        socket.close(ignored);
-        return;
+        return say("FAILED the score could not be stored right now\n");
       }
       log_line(line);
-      auto self = shared_from_this();
-      asio::async_write(socket, asio::buffer("OK\n", 3),
-                        [self](const asio::error_code&, std::size_t) {
-                          asio::error_code ignored;
-                          self->socket.close(ignored);
-                        });
+      say("OK\n");
     }
 
     RecordListener& owner;
