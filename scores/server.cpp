@@ -2,12 +2,16 @@
 
 #include <httplib.h>
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <asio.hpp>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <algorithm>
 #include <deque>
+#include <map>
+#include <set>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -127,11 +131,12 @@ class RecordListener {
       tcp::endpoint peer_end = socket.remote_endpoint(ec);
       peer = ec ? "unknown" : peer_end.address().to_string();
     }
-    ~Connection() { owner.connection_ended(); }
+    ~Connection() { owner.connection_ended(peer); }
 
     void start() {
       auto self = shared_from_this();
-      timer.expires_after(std::chrono::milliseconds(owner.options_.read_timeout_ms));
+      // A short wait for the first byte, then the rest of the whole-record deadline.
+      timer.expires_after(std::chrono::milliseconds(std::min(owner.options_.first_byte_ms, owner.options_.read_timeout_ms)));
       timer.async_wait([self](const asio::error_code& ec) {
         if (ec) return;
         self->timed_out = true;
@@ -147,6 +152,7 @@ class RecordListener {
       socket.async_read_some(
           asio::buffer(buf.data() + len, buf.size() - len),
           [self](const asio::error_code& ec, std::size_t n) {
+            if (self->len == 0 && n > 0 && !self->timed_out) self->extend_deadline();
             self->len += n;
             if (self->timed_out) return self->refuse("no whole record within the deadline");
             if (self->len > kMaxRecordBytes) return self->refuse("record over 1 KiB");
@@ -154,6 +160,22 @@ class RecordListener {
             if (ec) return self->refuse("connection failed: " + ec.message());
             self->read();
           });
+    }
+
+    // Once the record has begun, the whole-record deadline counts from the connection's start.
+    void extend_deadline() {
+      const auto rest = std::chrono::milliseconds(owner.options_.read_timeout_ms) -
+                        (std::chrono::steady_clock::now() - started);
+      if (rest <= std::chrono::milliseconds(owner.options_.first_byte_ms)) return;
+      timer.expires_after(std::chrono::duration_cast<std::chrono::milliseconds>(rest));
+      auto self = shared_from_this();
+      timer.async_wait([self](const asio::error_code& ec) {
+        if (ec) return;
+        self->timed_out = true;
+        asio::error_code ignored;
+        self->socket.cancel(ignored);
+        self->socket.close(ignored);
+      });
     }
 
     // Logs the refusal; a client still listening learns why in one line
@@ -214,6 +236,7 @@ class RecordListener {
     std::size_t len = 0;
     bool timed_out = false;
     std::string peer;
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
   };
 
   void accept() {
@@ -223,8 +246,22 @@ class RecordListener {
       accepting_ = false;
       if (stopped_) return;
       if (!ec) {
-        ++open_;
-        std::make_shared<Connection>(*this, std::move(socket))->start();
+        asio::error_code peer_ec;
+        tcp::endpoint peer_end = socket.remote_endpoint(peer_ec);
+        const std::string peer = peer_ec ? "unknown" : peer_end.address().to_string();
+        int& from_peer = per_peer_[peer];
+        if (from_peer >= options_.max_per_peer) {
+          // Said once while the address stays at its bound, not per connection.
+          if (capped_.insert(peer).second)
+            log_line("closing further record connections from " + peer + ": " +
+                     std::to_string(from_peer) + " are open already");
+          asio::error_code ignored;
+          socket.close(ignored);
+        } else {
+          ++from_peer;
+          ++open_;
+          std::make_shared<Connection>(*this, std::move(socket))->start();
+        }
       } else if (ec != asio::error::operation_aborted) {
         // Out of descriptors and the like: try again shortly rather than spin.
         log_line("accept failed: " + ec.message());
@@ -236,8 +273,15 @@ class RecordListener {
     });
   }
 
-  void connection_ended() {
+  void connection_ended(const std::string& peer) {
     --open_;
+    int left = 0;
+    auto it = per_peer_.find(peer);
+    if (it != per_peer_.end()) {
+      left = --it->second;
+      if (left <= 0) per_peer_.erase(it);
+    }
+    if (left < options_.max_per_peer) capped_.erase(peer);
     accept();
   }
 
@@ -247,6 +291,8 @@ class RecordListener {
   tcp::acceptor acceptor_;
   asio::steady_timer retry_{io_};
   int open_ = 0;
+  std::map<std::string, int> per_peer_;  // open record connections by client address
+  std::set<std::string> capped_;         // addresses told about their bound
   bool accepting_ = false;
   bool stopped_ = false;
 };
@@ -258,7 +304,21 @@ std::string endpoint_text(const std::string& host, unsigned short port) {
 
 }  // namespace
 
+namespace {
+
+// Room for every record connection, the page's and the database's: the
+// usual soft bound of 1,024 descriptors is raised as far as the hard one allows.
+void raise_descriptor_limit(int wanted) {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= static_cast<rlim_t>(wanted)) return;
+  limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, static_cast<rlim_t>(wanted));
+  setrlimit(RLIMIT_NOFILE, &limit);
+}
+
+}  // namespace
+
 int run_server(const Options& options) {
+  raise_descriptor_limit(options.max_connections + 512);
   std::unique_ptr<Store> store;
   try {
     store = open_store(options.database.empty() ? default_database_path() : options.database);

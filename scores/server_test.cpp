@@ -168,6 +168,52 @@ TEST_P(ScoreServer, RecordReachesStorePageAndJson) {
   EXPECT_NE(log().find("accepted score 1230 for"), std::string::npos) << log();
 }
 
+// Connects to 127.0.0.1:port from another loopback address; -1 when refused.
+int connect_from(const char* source, unsigned short port) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in from{};
+  from.sin_family = AF_INET;
+  inet_pton(AF_INET, source, &from.sin_addr);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(port);
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0 ||
+      connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// A sender that opens connections and never writes holds only its own share
+// of the server: an honest record from another address is stored at once,
+// not after the idle ones' deadlines. (Before the bound per address, 2,000
+// idle connections held every slot for a deadline each, and an honest record
+// waited 35 s.)
+TEST_P(ScoreServer, IdleConnectionsFromOneAddressDoNotShutOutOthers) {
+  start();
+  std::vector<int> idle;
+  for (int i = 0; i < 2000; ++i) {
+    int fd = connect_from("127.0.0.2", records_port);
+    if (fd >= 0) idle.push_back(fd);
+  }
+  ASSERT_GT(idle.size(), 1000u);
+  int fd = connect_to(records_port);
+  ASSERT_GE(fd, 0);
+  // Far longer than the answer takes, far shorter than the old wait.
+  timeval tv{10, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  send_all(fd, encode_record(100, "Honest Holly", "h@x.y", true));
+  shutdown(fd, SHUT_WR);
+  EXPECT_EQ(reply(fd), "OK\n");
+  for (int f : idle) close(f);
+  EXPECT_EQ(stored(), (std::map<std::string, int>{{"Honest Holly", 1}}));
+  EXPECT_NE(log().find("closing further record connections from 127.0.0.2: 256 are open already"),
+            std::string::npos)
+      << log();
+}
+
 TEST_P(ScoreServer, BadRecordsAreRefusedWithoutHarmToOthers) {
   start({"--read-timeout", "1"});
   // Two clients that never finish hold their connections open meanwhile.
