@@ -67,10 +67,12 @@ class Recorder {
   void loop() {
     for (;;) {
       std::vector<Item> batch;
+      bool stopping = false;
       {
         std::unique_lock<std::mutex> lock(m_);
         cv_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
         if (queue_.empty()) return;
+        stopping = stopping_;
         while (!queue_.empty() && batch.size() < 1000) {
           batch.push_back(std::move(queue_.front()));
           queue_.pop_front();
@@ -80,11 +82,19 @@ class Recorder {
       entries.reserve(batch.size());
       for (Item& item : batch) entries.push_back(item.entry);
       bool stored = true;
-      try {
-        store_.add(entries);
-      } catch (const std::exception& e) {
+      if (stopping && gave_up_) {
+        // Stopping with a database that does not answer: the rest are
+        // answered as not stored at once, so that the server ends in time.
         stored = false;
-        log_line("cannot store " + std::to_string(entries.size()) + " record(s): " + e.what());
+        log_line("not storing " + std::to_string(entries.size()) + " record(s): stopping, and the database failed");
+      } else {
+        try {
+          store_.add(entries);
+        } catch (const std::exception& e) {
+          stored = false;
+          gave_up_ = stopping;
+          log_line("cannot store " + std::to_string(entries.size()) + " record(s): " + e.what());
+        }
       }
       for (Item& item : batch) item.done(stored);
     }
@@ -95,6 +105,7 @@ class Recorder {
   std::condition_variable cv_;
   std::deque<Item> queue_;
   bool stopping_ = false;
+  bool gave_up_ = false;  // a batch failed after the stop was asked for (the writer thread's own)
   std::thread thread_;
 };
 

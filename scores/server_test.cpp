@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <set>
@@ -212,6 +213,48 @@ TEST_P(ScoreServer, IdleConnectionsFromOneAddressDoNotShutOutOthers) {
   EXPECT_NE(log().find("closing further record connections from 127.0.0.2: 256 are open already"),
             std::string::npos)
       << log();
+}
+
+// Sends `signo` to a process and all its descendants (a PostgreSQL server
+// and its backends).
+void signal_tree(pid_t root, int signo) {
+  std::vector<pid_t> todo = {root};
+  while (!todo.empty()) {
+    pid_t p = todo.back();
+    todo.pop_back();
+    kill(p, signo);
+    std::ifstream children("/proc/" + std::to_string(p) + "/task/" + std::to_string(p) + "/children");
+    for (pid_t c; children >> c;) todo.push_back(c);
+  }
+}
+
+// A database that stops answering (its processes stopped) costs a deadline,
+// not the server: the record is answered as not stored, the page as
+// unavailable, SIGTERM still ends the server, and once the database is back
+// the first page is whole.
+TEST_P(ScoreServer, HungDatabaseHangsNothing) {
+  if (!postgresql()) GTEST_SKIP() << "a local SQLite file cannot hang this way";
+  start();
+  EXPECT_EQ(submit(records_port, encode_record(10, "Before", "b@x.y", true)), "OK\n");
+  const pid_t db = PostgresEnvironment::server.pid();
+  signal_tree(db, SIGSTOP);
+  const std::string answer = submit(records_port, encode_record(20, "During", "d@x.y", true));
+  {
+    httplib::Client c("127.0.0.1", http_port);
+    c.set_read_timeout(60, 0);
+    auto res = c.Get("/");
+    EXPECT_TRUE(res && res->status == 503);
+  }
+  kill(pid, SIGTERM);
+  const bool ended = eventually([&] { return waitpid(pid, nullptr, WNOHANG) == pid; });
+  if (!ended) kill(pid, SIGKILL);
+  pid = -1;
+  signal_tree(db, SIGCONT);
+  EXPECT_EQ(answer, "FAILED the score could not be stored right now\n");
+  EXPECT_TRUE(ended) << "SIGTERM did not end the server while the database hung";
+  start();
+  EXPECT_NE(get("/"), "HTTP failure") << log();
+  EXPECT_EQ(stored(), (std::map<std::string, int>{{"Before", 1}}));
 }
 
 TEST_P(ScoreServer, BadRecordsAreRefusedWithoutHarmToOthers) {
