@@ -1,6 +1,5 @@
 #include "server.h"
 
-#include <httplib.h>
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -17,6 +16,7 @@
 #include <thread>
 
 #include "page.h"
+#include "page_listener.h"
 
 namespace scores {
 
@@ -338,40 +338,16 @@ int run_server(const Options& options) {
     return 1;
   }
 
-  // The page: cpp-httplib's own thread pool answers requests.
-  httplib::Server http;
-  auto page = [&store](const httplib::Request&, httplib::Response& res, bool json) {
-    try {
-      std::vector<Ranked> best = store->best(kPageScores);
-      if (json)
-        res.set_content(render_json(best), "application/json; charset=utf-8");
-      else
-        res.set_content(render_html(best), "text/html; charset=utf-8");
-      res.set_header("Cache-Control", "no-cache");
-    } catch (const std::exception& e) {
-      log_line(std::string("cannot read scores: ") + e.what());
-      res.status = 503;
-      res.set_content("The high scores cannot be read right now.\n", "text/plain; charset=utf-8");
-    }
-  };
-  http.Get("/", [&](const httplib::Request& q, httplib::Response& r) { page(q, r, false); });
-  http.Get("/index.html", [&](const httplib::Request& q, httplib::Response& r) { page(q, r, false); });
-  http.Get("/scores.json", [&](const httplib::Request& q, httplib::Response& r) { page(q, r, true); });
-  // Without it a page written in parts waits for the client's delayed acknowledgement.
-  http.set_tcp_nodelay(true);
-  http.set_read_timeout(5, 0);
-  http.set_write_timeout(5, 0);
-  int http_port = options.http_port == 0 ? http.bind_to_any_port(options.bind)
-                                         : (http.bind_to_port(options.bind, options.http_port)
-                                                ? options.http_port
-                                                : -1);
-  if (http_port <= 0) {
-    log_line("cannot start: cannot listen for HTTP on " +
-             endpoint_text(options.bind, options.http_port));
+  asio::io_context io(1);
+  std::unique_ptr<PageListener> pages;
+  try {
+    pages = std::make_unique<PageListener>(io, options.bind, options.http_port, *store);
+  } catch (const std::exception& e) {
+    log_line("cannot start: cannot listen for HTTP on " + endpoint_text(options.bind, options.http_port) + ": " +
+             e.what());
     return 1;
   }
-
-  asio::io_context io(1);
+  const unsigned short http_port = pages->port();
   Recorder recorder(*store);
   std::unique_ptr<RecordListener> listener;
   try {
@@ -388,22 +364,20 @@ int run_server(const Options& options) {
     log_line(std::string("stopping on ") + (signo == SIGTERM ? "SIGTERM" : "SIGINT") +
              ": finishing the records in hand");
     listener->stop();
-    http.stop();
+    pages->stop();
   });
 
-  std::thread http_thread([&http] { http.listen_after_bind(); });
-  // A stop asked for before the HTTP loop runs would be lost.
-  while (!http.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  pages->start();
   listener->start();
   log_line("started: records on " +
            endpoint_text(options.bind, listener->endpoint().port()) + ", page on http://" +
-           endpoint_text(options.bind, static_cast<unsigned short>(http_port)) + "/, " +
+           endpoint_text(options.bind, http_port) + "/, " +
            store->describe());
 
   // Runs until the listener is closed and every open connection has ended
   // (each within its deadline, or once its record is committed).
   io.run();
-  http_thread.join();
+  pages.reset();
   recorder.stop();
   log_line("stopped");
   return 0;

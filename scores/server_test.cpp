@@ -257,6 +257,44 @@ TEST_P(ScoreServer, HungDatabaseHangsNothing) {
   EXPECT_EQ(stored(), (std::map<std::string, int>{{"Before", 1}}));
 }
 
+// Clients that send their request a byte at a time hold no worker: the
+// page keeps answering everybody else, and each slow request is cut off at
+// its whole-request deadline however steadily it trickles.
+TEST_P(ScoreServer, SlowPageClientsDoNotTakeThePageDown) {
+  start();
+  ASSERT_EQ(submit(records_port, encode_record(100, "Holly", "h@x.y", true)), "OK\n");
+  std::vector<int> slow;
+  for (int i = 0; i < 64; ++i) {
+    int fd = connect_to(http_port);
+    if (fd >= 0) slow.push_back(fd);
+  }
+  ASSERT_EQ(slow.size(), 64u);
+  std::atomic<bool> done{false};
+  // Headers that never end, a byte every 300 ms: no read ever waits long.
+  std::thread trickle([&] {
+    const std::string request = "GET / HTTP/1.1\r\nHost: x\r\nX-Slow: yes\r\n";
+    for (std::size_t at = 0; !done; ++at) {
+      for (int fd : slow) send(fd, request.data() + at % request.size(), 1, MSG_NOSIGNAL);
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+  });
+  int answered = 0;
+  for (int i = 0; i < 10; ++i) {
+    httplib::Client c("127.0.0.1", http_port);
+    c.set_read_timeout(5, 0);
+    c.set_connection_timeout(5, 0);
+    auto res = c.Get("/scores.json");
+    if (res && res->status == 200 && res->body.find("Holly") != std::string::npos) ++answered;
+  }
+  done = true;
+  trickle.join();
+  EXPECT_EQ(answered, 10);
+  // Every trickling client was cut off (its reply is empty), none answered.
+  int cut = 0;
+  for (int fd : slow) cut += reply(fd).empty() ? 1 : 0;
+  EXPECT_EQ(cut, 64);
+}
+
 TEST_P(ScoreServer, BadRecordsAreRefusedWithoutHarmToOthers) {
   start({"--read-timeout", "1"});
   // Two clients that never finish hold their connections open meanwhile.
