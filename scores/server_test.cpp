@@ -483,6 +483,81 @@ TEST(ScoreServerStart, DefaultsAndFailures) {
   close(taken);
 }
 
+// Several servers on one PostgreSQL database, as behind a load balancer:
+// records sent to them in turn, while one is killed and started again, are
+// each stored once and every server shows the same page in the same order.
+TEST(ScaleOut, ThreeServersOnOneDatabase) {
+  TempDir tmp;
+  const std::string database = PostgresEnvironment::server.create_database();
+  struct Server {
+    pid_t pid = -1;
+    std::string dir;
+    unsigned short records = 0, http = 0;
+  };
+  int starts = 0;
+  auto start = [&](Server& s) {
+    s.dir = tmp / ("server" + std::to_string(++starts));
+    std::filesystem::create_directory(s.dir);
+    s.pid = spawn({SCORES_BIN, {"--records-port", "0", "--http-port", "0", "--database", database}, base_env(), s.dir});
+    std::string line;
+    EXPECT_TRUE(eventually([&] {
+      for (const std::string& l : lines_of(read_text(s.dir + "/stderr")))
+        if (l.find("started: ") != std::string::npos) line = l;
+      return !line.empty();
+    }));
+    auto port_after = [&](const std::string& key) -> unsigned short {
+      std::size_t at = line.find(key);
+      return at == std::string::npos ? 0 : static_cast<unsigned short>(std::stoi(line.substr(at + key.size())));
+    };
+    s.records = port_after("records on 127.0.0.1:");
+    s.http = port_after("page on http://127.0.0.1:");
+  };
+  Server servers[3];
+  for (Server& s : servers) start(s);
+  for (const Server& s : servers) ASSERT_NE(s.records, 0) << read_text(s.dir + "/stderr");
+
+  int acknowledged = 0;
+  auto send_round = [&](int from, int to, std::vector<int> alive) {
+    for (int i = from; i < to; ++i) {
+      const Server& s = servers[alive[static_cast<std::size_t>(i) % alive.size()]];
+      if (submit(s.records, encode_record((i + 1) * 10, "r" + std::to_string(i), "e@x.y", true)) == "OK\n")
+        ++acknowledged;
+    }
+  };
+  send_round(0, 100, {0, 1, 2});
+  kill(servers[1].pid, SIGKILL);
+  finish(servers[1].pid, servers[1].dir);
+  send_round(100, 200, {0, 2});
+  start(servers[1]);
+  send_round(200, 300, {0, 1, 2});
+  EXPECT_EQ(acknowledged, 300);
+
+  std::string first;
+  for (const Server& s : servers) {
+    httplib::Client c("127.0.0.1", s.http);
+    c.set_read_timeout(30, 0);
+    auto res = c.Get("/scores.json");
+    ASSERT_TRUE(res && res->status == 200);
+    if (first.empty()) first = res->body;
+    EXPECT_EQ(res->body, first) << "servers disagree";
+    // The best 100 are the last 100 sent, best first.
+    EXPECT_LT(res->body.find("\"r299\""), res->body.find("\"r298\""));
+    EXPECT_NE(res->body.find("\"r200\""), std::string::npos);
+    EXPECT_EQ(res->body.find("\"r199\""), std::string::npos);
+  }
+  PGconn* c = PQconnectdb(database.c_str());
+  PGresult* r = PQexec(c, "SELECT count(*), count(DISTINCT name) FROM scores");
+  ASSERT_EQ(PQresultStatus(r), PGRES_TUPLES_OK) << PQerrorMessage(c);
+  EXPECT_EQ(std::string(PQgetvalue(r, 0, 0)), "300");
+  EXPECT_EQ(std::string(PQgetvalue(r, 0, 1)), "300");
+  PQclear(r);
+  PQfinish(c);
+  for (Server& s : servers) {
+    kill(s.pid, SIGTERM);
+    EXPECT_EQ(finish(s.pid, s.dir).exit_code, 0);
+  }
+}
+
 }  // namespace
 }  // namespace scores
 
