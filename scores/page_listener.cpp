@@ -10,7 +10,7 @@ void log_line(const std::string& text);
 
 using asio::ip::tcp;
 
-PageAnswer answer_request(const std::string& request_line, Store& store) {
+PageAnswer answer_request(const std::string& request_line, const std::function<std::string(bool json)>& page) {
   PageAnswer a;
   const std::size_t sp1 = request_line.find(' ');
   const std::size_t sp2 = sp1 == std::string::npos ? sp1 : request_line.find(' ', sp1 + 1);
@@ -31,9 +31,8 @@ PageAnswer answer_request(const std::string& request_line, Store& store) {
     return a;
   }
   try {
-    std::vector<Ranked> best = store.best(kPageScores);
+    a.body = page(json);
     a.type = json ? "application/json; charset=utf-8" : "text/html; charset=utf-8";
-    a.body = json ? render_json(best) : render_html(best);
   } catch (const std::exception& e) {
     log_line(std::string("cannot read scores: ") + e.what());
     a.status = 503;
@@ -62,7 +61,7 @@ struct PageListener::Connection : std::enable_shared_from_this<Connection> {
       // The loop keeps running while the answer is being made.
       auto work = asio::make_work_guard(self->owner.io_);
       asio::post(self->owner.readers_, [self, line, work]() mutable {
-        PageAnswer a = answer_request(line, self->owner.store_);
+        PageAnswer a = answer_request(line, [self](bool json) { return self->owner.page(json); });
         asio::post(self->socket.get_executor(), [self, a = std::move(a)] { self->respond(a); });
         work.reset();
       });
@@ -119,6 +118,27 @@ PageListener::~PageListener() { readers_.join(); }
 unsigned short PageListener::port() const { return acceptor_.local_endpoint().port(); }
 
 void PageListener::start() { accept(); }
+
+void PageListener::scores_changed() {
+  std::lock_guard<std::mutex> lock(cache_.m);
+  ++cache_.generation;
+}
+
+std::string PageListener::page(bool json) {
+  // One reader at a time: the others wait for its result instead of
+  // reading the same rows again.
+  std::lock_guard<std::mutex> lock(cache_.m);
+  const auto now = std::chrono::steady_clock::now();
+  if (cache_.read_generation != cache_.generation ||
+      now - cache_.read_at > std::chrono::milliseconds(kFreshMillis)) {
+    std::vector<Ranked> best = store_.best(kPageScores);  // throws: nothing is kept
+    cache_.html = render_html(best);
+    cache_.json = render_json(best);
+    cache_.read_generation = cache_.generation;
+    cache_.read_at = now;
+  }
+  return json ? cache_.json : cache_.html;
+}
 
 void PageListener::stop() {
   stopped_ = true;

@@ -37,7 +37,9 @@ class Recorder {
  public:
   using Done = std::function<void(bool stored)>;
 
-  explicit Recorder(Store& store) : store_(store), thread_([this] { loop(); }) {}
+  // `committed` is called (on the writer's thread) after each stored batch.
+  Recorder(Store& store, std::function<void()> committed)
+      : store_(store), committed_(std::move(committed)), thread_([this] { loop(); }) {}
   ~Recorder() { stop(); }
 
   void submit(Entry entry, Done done) {
@@ -90,6 +92,7 @@ class Recorder {
       } else {
         try {
           store_.add(entries);
+          committed_();
         } catch (const std::exception& e) {
           stored = false;
           gave_up_ = stopping;
@@ -101,6 +104,7 @@ class Recorder {
   }
 
   Store& store_;
+  std::function<void()> committed_;
   std::mutex m_;
   std::condition_variable cv_;
   std::deque<Item> queue_;
@@ -348,7 +352,7 @@ int run_server(const Options& options) {
     return 1;
   }
   const unsigned short http_port = pages->port();
-  Recorder recorder(*store);
+  Recorder recorder(*store, [&pages] { pages->scores_changed(); });
   std::unique_ptr<RecordListener> listener;
   try {
     listener = std::make_unique<RecordListener>(io, options, recorder);
