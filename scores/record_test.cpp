@@ -1,6 +1,9 @@
 // The record reader and the page's escaping, on crafted bytes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "page.h"
 #include "record.h"
 
@@ -84,6 +87,29 @@ TEST(Record, RefusesAnythingElse) {
     auto parsed = parse_record(c.raw);
     EXPECT_TRUE(std::holds_alternative<Refusal>(parsed));
   }
+}
+
+// The server's limits are the game's: read from the game's own source, so
+// that neither side can change them alone.
+TEST(Record, LimitsAgreeWithTheGame) {
+  const std::filesystem::path source =
+      std::filesystem::path(__FILE__).parent_path().parent_path() / "game/src/com/tallowfen/hollyblitz/ScoreLimits.java";
+  std::ifstream in(source);
+  ASSERT_TRUE(in) << "cannot read " << source;
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // The value of `static final int NAME = value;`.
+  auto constant = [&](const std::string& name) -> long long {
+    std::size_t at = text.find(name + " = ");
+    if (at == std::string::npos) return -1;
+    return std::stoll(text.substr(at + name.size() + 3));
+  };
+  EXPECT_EQ(constant("MAX_NAME_CHARS"), static_cast<long long>(kMaxFieldChars));
+  EXPECT_EQ(constant("MAX_EMAIL_CHARS"), static_cast<long long>(kMaxFieldChars));
+  EXPECT_EQ(constant("MAX_COUNTER") * 10, kMaxScore);
+  // What the game can send at its limits is taken; one step past, refused.
+  EXPECT_TRUE(std::holds_alternative<Record>(
+      parse_record(encode_record(kMaxScore, std::string(kMaxFieldChars, 'n'), std::string(kMaxFieldChars, 'e'), true))));
+  EXPECT_TRUE(std::holds_alternative<Refusal>(parse_record(encode_record(kMaxScore + 10, "n", "e", true))));
 }
 
 TEST(Escaping, HtmlAndJson) {

@@ -205,7 +205,7 @@ class Elf extends GameObject {
     /** Shot in the air: a point, a cry, and the elf flies off along the shell's path without its canopy. */
     @Override
     void doBlasted(Shell shell, GameObject elf) {
-        game.score += 1;
+        game.addPoints(1);
         collidesWithShell = false;
         gameType = HollyBlitz.ELFBLASTEDLR;
         game.playSound(HollyBlitz.ELFHIT1 + (int) (game.r.nextDouble() * 7));

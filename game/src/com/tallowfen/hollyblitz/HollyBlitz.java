@@ -16,6 +16,7 @@ import java.awt.event.WindowEvent;
 import java.awt.image.BufferedImage;
 import java.io.ByteArrayOutputStream;
 import java.io.IOException;
+import java.io.InputStream;
 import java.io.InterruptedIOException;
 import java.io.OutputStream;
 import java.net.InetAddress;
@@ -617,9 +618,20 @@ public class HollyBlitz extends Frame implements Runnable {
             if (!ButtonRect.SUBMIT.contains(x, y)) {
                 return;
             }
-            if (scoreInterface.handleField.getText().trim().isEmpty()
-                    || scoreInterface.emailField.getText().trim().isEmpty()) {
+            // The record drops every "#": a name of nothing else is no name.
+            if (scoreInterface.handleField.getText().replace("#", "").trim().isEmpty()
+                    || scoreInterface.emailField.getText().replace("#", "").trim().isEmpty()) {
                 alert("Error", "Enter a name and e-mail address.");
+                return;
+            }
+            if (scoreInterface.handleField.getText().length() > ScoreLimits.MAX_NAME_CHARS
+                    || scoreInterface.emailField.getText().length() > ScoreLimits.MAX_EMAIL_CHARS) {
+                alert("Error", "Use at most " + ScoreLimits.MAX_NAME_CHARS + " characters.");
+                return;
+            }
+            String unsendable = unsendable(scoreInterface.handleField.getText() + scoreInterface.emailField.getText());
+            if (!unsendable.isEmpty()) {
+                alert("Error", "Cannot send " + unsendable + "; use other letters.");
                 return;
             }
             int value;
@@ -649,6 +661,15 @@ public class HollyBlitz extends Frame implements Runnable {
         if (ButtonRect.HIGHSCORE_A.contains(x, y)) {
             openPage(highscorePage);
         }
+    }
+
+    /**
+     * Adds points to the score counter (each worth ten on the screen), under
+     * the world lock like every change of the world. The counter stops at
+     * the greatest count whose score an int holds exactly.
+     */
+    void addPoints(int points) {
+        score = (int) Math.min((long) score + points, ScoreLimits.MAX_COUNTER);
     }
 
     /** Shows the score entry form with the score as the player sees it, ready for the name. */
@@ -694,18 +715,26 @@ public class HollyBlitz extends Frame implements Runnable {
             alert("Error", "Could not connect to high score server.");
             return;
         }
-        if (!send(connection, record, scoreSendMillis)) {
+        String answer = exchange(connection, record, scoreSendMillis);
+        if (answer == null) {
             alert("Error", "Error sending score to server.");
-            return;
+        } else if (answer.isEmpty() || answer.startsWith("OK")) {
+            // A server that closes without a word stored the record, as older ones did.
+            alert("Success", "Your score has been recorded!");
+        } else {
+            int space = answer.indexOf(' ');
+            alert("Error", "Not recorded: " + (space < 0 ? answer : answer.substring(space + 1)) + ".");
         }
-        alert("Success", "Your score has been recorded!");
     }
 
     /** The four lines on the wire: each scrambled, each ended by a plain line feed. */
     static byte[] scoreRecord(int theScore, String name, String email, boolean optIn) {
         ByteArrayOutputStream out = new ByteArrayOutputStream();
         String[] lines = {
-            Integer.toString(theScore * 10), name.replace("#", ""), email.replace("#", ""), optIn ? "1" : "0",
+            // An upper-case Q scrambles to a line feed: the address goes with
+            // every Q lowered, so that the server can tell the lines apart.
+            Integer.toString(theScore * 10), name.replace("#", ""), email.replace("#", "").replace('Q', 'q'),
+            optIn ? "1" : "0",
         };
         for (String line : lines) {
             byte[] scrambled = cryptString(line);
@@ -713,6 +742,18 @@ public class HollyBlitz extends Frame implements Runnable {
             out.write(10);
         }
         return out.toByteArray();
+    }
+
+    /** The characters of the text that the record cannot carry (above U+00FF), each once. */
+    static String unsendable(String text) {
+        StringBuilder out = new StringBuilder();
+        for (int i = 0; i < text.length(); i = text.offsetByCodePoints(i, 1)) {
+            int c = text.codePointAt(i);
+            if (c > ScoreLimits.MAX_RECORD_CHAR && out.indexOf(new String(Character.toChars(c))) < 0) {
+                out.appendCodePoint(c);
+            }
+        }
+        return out.toString();
     }
 
     /** One byte per character: its low 8 bits XOR the scramble key. */
@@ -777,12 +818,18 @@ public class HollyBlitz extends Frame implements Runnable {
         return s;
     }
 
+    /** The longest answer line read from the server. */
+    static final int MAX_ANSWER_BYTES = 256;
+
     /**
-     * Writes the record and closes the connection; false when a step fails or
-     * the whole exchange takes longer than the time given (a watchdog then
-     * closes the connection, which ends a write the server never takes).
+     * Writes the record, ends the sending, and reads the server's one-line
+     * answer ("OK", or a word and a reason); returns the answer without its
+     * line feed, "" when the server closed without a word, or null when a
+     * step fails or the whole exchange takes longer than the time given (a
+     * watchdog then closes the connection, which ends a write the server
+     * never takes or a read it never answers).
      */
-    static boolean send(final Socket connection, byte[] record, int millis) {
+    static String exchange(final Socket connection, byte[] record, int millis) {
         Timer watchdog = new Timer("Score send deadline", true);
         final boolean[] late = new boolean[1];
         watchdog.schedule(new TimerTask() {
@@ -794,20 +841,30 @@ public class HollyBlitz extends Frame implements Runnable {
                 closeQuietly(connection);
             }
         }, Math.max(1, millis));
+        ByteArrayOutputStream answer = new ByteArrayOutputStream();
         try {
             OutputStream out = connection.getOutputStream();
             out.write(record);
-            out.close();
+            out.flush();
+            connection.shutdownOutput();
+            InputStream in = connection.getInputStream();
+            int b;
+            while ((b = in.read()) >= 0 && b != '\n' && answer.size() < MAX_ANSWER_BYTES) {
+                answer.write(b);
+            }
             connection.close();
         } catch (IOException | RuntimeException e) {
             closeQuietly(connection);
-            return false;
+            return null;
         } finally {
             watchdog.cancel();
         }
         synchronized (late) {
-            return !late[0];
+            if (late[0]) {
+                return null;
+            }
         }
+        return new String(answer.toByteArray(), java.nio.charset.StandardCharsets.ISO_8859_1).trim();
     }
 
     private static void closeQuietly(Socket s) {

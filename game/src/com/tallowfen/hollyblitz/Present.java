@@ -79,7 +79,7 @@ class Present extends GameObject {
     /** Shot in the air: two points and a burst where it was hit. */
     @Override
     void doBlasted(Shell shell, GameObject present) {
-        game.score += 2;
+        game.addPoints(2);
         collidesWithShell = false;
         gameType = HollyBlitz.PRESENTBLASTED;
         imageRef = HollyBlitz.PRESENTBLASTED;

@@ -31,7 +31,7 @@ class Reindeer extends GameObject {
 
     @Override
     void doBlasted(Shell shell, GameObject reindeer) {
-        game.score += 1;
+        game.addPoints(1);
         collidesWithShell = false;
         gameType = HollyBlitz.REINDEERBLASTEDLR;
         imageRef = xPos >= game.gun.xPos ? HollyBlitz.REINDEERBLASTEDLR : HollyBlitz.REINDEERBLASTEDRL;

@@ -8,6 +8,8 @@ import java.awt.Insets;
 import java.awt.LayoutManager;
 import java.awt.Rectangle;
 import java.awt.TextField;
+import java.awt.event.TextEvent;
+import java.awt.event.TextListener;
 import java.util.IdentityHashMap;
 import java.util.Map;
 
@@ -31,6 +33,8 @@ class ScoreInterface {
         this.game = game;
         scoreField.setEditable(false);
         emailCheckbox.setState(true);
+        limit(handleField, ScoreLimits.MAX_NAME_CHARS);
+        limit(emailField, ScoreLimits.MAX_EMAIL_CHARS);
         Placement placement = new Placement(game.playfield);
         game.setLayout(placement);
         // Bounds as on the panel, in window coordinates with the title bar INSET rows high.
@@ -39,6 +43,24 @@ class ScoreInterface {
         place(placement, emailField, 310, 138, 128, 24);
         place(placement, emailCheckbox, 170, 180, 12, 12);
         hide();
+    }
+
+    /**
+     * Keeps a field at most `max` characters long, however the text came
+     * (typed or pasted): the server keeps no more, and would refuse the score.
+     */
+    static void limit(final TextField field, final int max) {
+        field.addTextListener(new TextListener() {
+            @Override
+            public void textValueChanged(TextEvent e) {
+                String text = field.getText();
+                if (text.length() > max) {
+                    int caret = Math.min(field.getCaretPosition(), max);
+                    field.setText(text.substring(0, max));
+                    field.setCaretPosition(caret);
+                }
+            }
+        });
     }
 
     private void place(Placement placement, Component c, int x, int y, int width, int height) {

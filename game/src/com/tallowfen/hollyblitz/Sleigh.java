@@ -185,7 +185,7 @@ class Sleigh extends GameObject {
 
     /** The last reindeer is gone: points, a falling wreck behind the landscape, no more drops, no banner. */
     void doCrash() {
-        game.score += length;
+        game.addPoints(length);
         startFalling(HollyBlitz.SLEIGHCRASHINGLR, HollyBlitz.SLEIGHCRASHINGRL);
         int k = randomBelow(5);
         game.playSound(HollyBlitz.SLEIGHFALLING1 + k);

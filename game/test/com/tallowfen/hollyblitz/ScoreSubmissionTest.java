@@ -44,9 +44,6 @@ class ScoreSubmissionTest {
     static final int SUBMIT_X = 330;
     static final int SUBMIT_Y = 240;
 
-    /** Big enough that the kernel's buffers cannot take it all from a server that never reads. */
-    static final int HUGE = 16 << 20;
-
     HollyBlitz game;
     final String savedServer = HollyBlitz.scoreServer;
     final int savedPort = HollyBlitz.scorePort;
@@ -80,6 +77,9 @@ class ScoreSubmissionTest {
     /** A score server on loopback that does one thing with each connection. */
     static final class Server implements AutoCloseable {
         enum Mode { READ_ALL, NEVER_READ, RESET_WHILE_SENDING }
+
+        /** What a READ_ALL server answers once it has the whole record; null: it closes without a word. */
+        volatile String answer = "OK\n";
 
         final ServerSocket socket = new ServerSocket();
         final CompletableFuture<byte[]> received = new CompletableFuture<byte[]>();
@@ -115,6 +115,10 @@ class ScoreSubmissionTest {
                             all.write(buf, 0, n);
                         }
                         received.complete(all.toByteArray());
+                        if (answer != null) {
+                            c.getOutputStream().write(answer.getBytes(StandardCharsets.ISO_8859_1));
+                        }
+                        c.close();
                     } else if (mode == Mode.RESET_WHILE_SENDING) {
                         c.getInputStream().read();
                         c.setSoLinger(true, 0);
@@ -255,9 +259,9 @@ class ScoreSubmissionTest {
         // Name, e-mail address, box, counter, and the lines the server must get.
         Object[][] cases = {
             {"  Holly #1 ", " holly#@example.org ", false, 123, record("1230", "  Holly 1 ", " holly@example.org ", "0")},
-            {"# #", "q@x.y", true, 7, record("70", " ", "q@x.y", "1")},
-            // Characters above 255 keep their low 8 bits.
-            {"Ren\u00e9e \u20ac", "r@x.y", true, 1, record("10", "Ren\u00e9e \u00ac", "r@x.y", "1")},
+            // A name keeps its Qs; the address goes with Q lowered (a Q scrambles to a line feed).
+            {"Q#uinn", "Q@X.Qy", true, 7, record("70", "Quinn", "q@X.qy", "1")},
+            {"Ren\u00e9e \u00ff", "r@x.y", true, 1, record("10", "Ren\u00e9e \u00ff", "r@x.y", "1")},
         };
         for (Object[] c : cases) {
             try (Server server = new Server(Server.Mode.READ_ALL)) {
@@ -278,7 +282,7 @@ class ScoreSubmissionTest {
     void anEmptyFieldKeepsTheFormAndTheScore() throws Exception {
         try (Server server = new Server(Server.Mode.READ_ALL)) {
             HollyBlitz.scorePort = server.port();
-            String[][] cases = {{" \t ", "a@b.c"}, {"Holly", ""}, {"", ""}};
+            String[][] cases = {{" \t ", "a@b.c"}, {"Holly", ""}, {"", ""}, {"# ##", "a@b.c"}};
             for (String[] c : cases) {
                 fill(c[0], c[1], true);
                 assertEquals(Arrays.asList(EMPTY), pressSubmit());
@@ -302,14 +306,13 @@ class ScoreSubmissionTest {
         ServerSocket closed = new ServerSocket(0, 1, InetAddress.getLoopbackAddress());
         int refusingPort = closed.getLocalPort();
         closed.close();
-        String huge = new String(new char[HUGE]).replace('\0', 'h');
         // What the server does, the host, the name, and the one dialog the player gets.
         Object[][] cases = {
             {null, "127.0.0.1", "Holly", NO_CONNECTION},
             {null, "no-such-host.invalid", "Holly", NO_CONNECTION},
-            {Server.Mode.RESET_WHILE_SENDING, "127.0.0.1", huge, NOT_SENT},
-            // The server takes the connection but never reads: the deadline ends the sending.
-            {Server.Mode.NEVER_READ, "127.0.0.1", huge, NOT_SENT},
+            {Server.Mode.RESET_WHILE_SENDING, "127.0.0.1", "Holly", NOT_SENT},
+            // The server takes the connection but never reads or answers: the deadline ends the exchange.
+            {Server.Mode.NEVER_READ, "127.0.0.1", "Holly", NOT_SENT},
         };
         HollyBlitz.scoreConnectMillis = 3000;
         HollyBlitz.scoreSendMillis = 3000;
@@ -334,6 +337,83 @@ class ScoreSubmissionTest {
                 }
             }
         }
+    }
+
+    @Test
+    void successOnlyWhenTheServerSaysSo() throws Exception {
+        // What the server answers, and the one dialog the player gets.
+        String[][] cases = {
+            {"OK\n", SUCCESS},
+            {null, SUCCESS},  // an older server closes without a word
+            {"REFUSED name longer than 64 characters\n", "Error / Not recorded: name longer than 64 characters. / OK"},
+            {"FAILED the score could not be stored right now\n",
+                "Error / Not recorded: the score could not be stored right now. / OK"},
+        };
+        for (String[] c : cases) {
+            try (Server server = new Server(Server.Mode.READ_ALL)) {
+                server.answer = c[0];
+                HollyBlitz.scorePort = server.port();
+                game.score = 123;
+                game.gameState = HollyBlitz.SUBMITSCORE;
+                game.showScoreInterface();
+                fill("Holly", "h@x.y", true);
+                assertEquals(Arrays.asList(c[1]), pressSubmit(), String.valueOf(c[0]));
+                assertBackOnTheEndPanel();
+            }
+        }
+    }
+
+    @Test
+    void whatTheRecordCannotCarryIsSaidBeforeSending() throws Exception {
+        try (Server server = new Server(Server.Mode.READ_ALL)) {
+            HollyBlitz.scorePort = server.port();
+            fill("\u65e5\u672c Holly \u65e5", "h@x.y", true);
+            assertEquals(Arrays.asList("Error / Cannot send \u65e5\u672c; use other letters. / OK"), pressSubmit());
+            assertEquals(0, server.connections.get(), "nothing was sent");
+            assertEquals(HollyBlitz.SUBMITSCORE, game.gameState);
+        }
+    }
+
+    @Test
+    void theFieldsStopAtTheServersLimits() throws Exception {
+        ScoreInterface f = game.scoreInterface;
+        String longer = new String(new char[ScoreLimits.MAX_NAME_CHARS + 6]).replace('\0', 'n');
+        // What the field's peer reports after each key typed or text pasted.
+        for (java.awt.TextField field : Arrays.asList(f.handleField, f.emailField)) {
+            field.setText(longer);
+            field.dispatchEvent(new java.awt.event.TextEvent(field, java.awt.event.TextEvent.TEXT_VALUE_CHANGED));
+        }
+        assertEquals(ScoreLimits.MAX_NAME_CHARS, f.handleField.getText().length());
+        assertEquals(ScoreLimits.MAX_EMAIL_CHARS, f.emailField.getText().length());
+    }
+
+    /** The game's limits are the server's: read from the server's own source. */
+    @Test
+    void theLimitsAgreeWithTheServers() throws Exception {
+        java.nio.file.Path dir = java.nio.file.Paths.get("").toAbsolutePath();
+        while (dir != null && !java.nio.file.Files.exists(dir.resolve("scores/record.h"))) {
+            dir = dir.getParent();
+        }
+        if (dir == null) {
+            dir = java.nio.file.Paths.get(System.getProperty("quillpod.source", "."));
+        }
+        String header = new String(java.nio.file.Files.readAllBytes(dir.resolve("scores/record.h")),
+                StandardCharsets.UTF_8);
+        assertEquals(ScoreLimits.MAX_NAME_CHARS, constant(header, "kMaxFieldChars"));
+        assertEquals(ScoreLimits.MAX_EMAIL_CHARS, constant(header, "kMaxFieldChars"));
+        assertEquals(ScoreLimits.MAX_COUNTER * 10L, constant(header, "kMaxScore"));
+        game.score = ScoreLimits.MAX_COUNTER - 1;
+        game.addPoints(50);
+        assertEquals(ScoreLimits.MAX_COUNTER, game.score, "the counter stops where ten times it is exact");
+        assertEquals(2147483640L, game.score * 10L);
+        assertTrue(game.score * 10 > 0, "no overflow on the screen");
+    }
+
+    /** The value of `constexpr ... name = value;` in C++ source. */
+    static long constant(String source, String name) {
+        java.util.regex.Matcher m = java.util.regex.Pattern.compile(name + "\\s*=\\s*(\\d+)").matcher(source);
+        assertTrue(m.find(), name + " in scores/record.h");
+        return Long.parseLong(m.group(1));
     }
 
     @Test
