@@ -39,6 +39,12 @@ class AAAGun extends GameObject {
         drawInBackground = false;
     }
 
+    /** An elf has reached its place on the ladder; returns how many are there now. */
+    int takeLadderElf() {
+        ladderElves += 1;
+        return ladderElves;
+    }
+
     /** The barrel frame for a heading: 0 points left, 16 up, 31 right. */
     static int barrelFrame(int heading) {
         return heading <= 90 ? 16 + heading / 6 : (heading - 270) / 6;

@@ -35,7 +35,7 @@ class Elf extends GameObject {
         xVel = 0;
         yVel = HollyBlitz.FALLSPEED;
         parachute = null;
-        chuteHeight = (int) yPos + 32 + (int) (game.r.nextDouble() * 48);
+        chuteHeight = (int) yPos + 32 + game.randomBelow(48);
         if (chuteHeight < yPos + 34.0) {
             // Too low to open: this elf falls all the way and cannot be hit.
             chuteHeight = -1;
@@ -172,8 +172,7 @@ class Elf extends GameObject {
         if (yPos < targetHeight) {
             yPos = targetHeight;
             yVel = 0;
-            game.gun.ladderElves += 1;
-            if (game.gun.ladderElves > LADDERPLACES) {
+            if (game.gun.takeLadderElf() > LADDERPLACES) {
                 gunToTree();
             } else {
                 gameType = HollyBlitz.ELFLADDER;
@@ -205,10 +204,10 @@ class Elf extends GameObject {
     /** Shot in the air: a point, a cry, and the elf flies off along the shell's path without its canopy. */
     @Override
     void doBlasted(Shell shell, GameObject elf) {
-        game.score += 1;
+        game.addPoints(1);
         collidesWithShell = false;
         gameType = HollyBlitz.ELFBLASTEDLR;
-        game.playSound(HollyBlitz.ELFHIT1 + (int) (game.r.nextDouble() * 7));
+        game.playSound(HollyBlitz.ELFHIT1 + game.randomBelow(7));
         imageRef = xPos >= game.gun.xPos ? HollyBlitz.ELFBLASTEDLR : HollyBlitz.ELFBLASTEDRL;
         setBlastVector(shell, this);
         if (parachute != null) {

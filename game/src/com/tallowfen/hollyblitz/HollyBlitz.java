@@ -16,15 +16,8 @@ import java.awt.event.WindowEvent;
 import java.awt.image.BufferedImage;
 import java.io.ByteArrayOutputStream;
 import java.io.IOException;
-import java.io.InterruptedIOException;
-import java.io.OutputStream;
-import java.net.InetAddress;
-import java.net.InetSocketAddress;
 import java.net.Socket;
-import java.net.SocketTimeoutException;
 import java.util.Random;
-import java.util.Timer;
-import java.util.TimerTask;
 import java.util.Vector;
 
 /**
@@ -297,7 +290,7 @@ public class HollyBlitz extends Frame implements Runnable {
     /** One-time set-up; ends by starting the main loop. */
     public void init() {
         System.out.println("Begin initialization...");
-        gameState = UNKNOWN;
+        setGameState(UNKNOWN);
         xScreenSize = 600;
         yScreenSize = 472;
         addNotify();
@@ -312,10 +305,21 @@ public class HollyBlitz extends Frame implements Runnable {
         createPanels();
         offscreen.setFont(ScreenText.FACE);
         addListeners();
-        gameState = FRONTSCREEN;
+        setGameState(FRONTSCREEN);
         timer = monotonicMillis();
         lastAnim = timer;
         start();
+    }
+
+    /**
+     * Readies a game that is never shown, for the benchmarks, the bot and the
+     * soak: the pictures from the workspace, the back buffer and the panels.
+     */
+    void prepareHeadless(String workspaceDir) {
+        workspace = workspaceDir;
+        loadObjectImages();
+        createBackBuffer();
+        createPanels();
     }
 
     /** The back buffer: the play area and the 22 rows above it, drawn into between copies to the window. */
@@ -499,7 +503,7 @@ public class HollyBlitz extends Frame implements Runnable {
         drawAll(parachutes);
         drawAll(elves);
         drawAll(shells);
-        screenText.draw(offscreen, "Score: " + score * 10, 20, 466);
+        screenText.draw(offscreen, "Score: " + pointsShown(score), 20, 466);
         screenText.draw(offscreen, "Hit <ESC> to pause.", 340, 466);
     }
 
@@ -543,9 +547,9 @@ public class HollyBlitz extends Frame implements Runnable {
     /** Escape: a running game pauses, a paused one goes on; nothing elsewhere. */
     void togglePause() {
         if (gameState == PLAYING) {
-            gameState = PAUSED;
+            setGameState(PAUSED);
         } else if (gameState == PAUSED) {
-            gameState = PLAYING;
+            setGameState(PLAYING);
         }
     }
 
@@ -559,7 +563,7 @@ public class HollyBlitz extends Frame implements Runnable {
     void buttonPlay(int x, int y) {
         if (ButtonRect.PLAY.contains(x, y)) {
             startGame();
-            gameState = PLAYING;
+            setGameState(PLAYING);
         }
     }
 
@@ -570,21 +574,21 @@ public class HollyBlitz extends Frame implements Runnable {
     void buttonReplay(int x, int y) {
         if (ButtonRect.REPLAY.contains(x, y)) {
             restartGame();
-            gameState = PLAYING;
+            setGameState(PLAYING);
         }
     }
 
     /** A game without points cannot be reported. */
     void buttonScore(int x, int y) {
         if (ButtonRect.SCORE.contains(x, y) && score > 0) {
-            gameState = SUBMITSCORE;
-            showScoreInterface();
+            setGameState(SUBMITSCORE);
+            scoreInterface.showScoreInterface();
         }
     }
 
     void buttonExit(int x, int y) {
         if (ButtonRect.EXIT.contains(x, y)) {
-            gameState = BACKSCREEN1;
+            setGameState(BACKSCREEN1);
         }
     }
 
@@ -631,17 +635,17 @@ public class HollyBlitz extends Frame implements Runnable {
                 score = 0;
             }
             submitScore(value);
-            hideScoreInterface();
+            scoreInterface.hideScoreInterface();
             synchronized (worldLock) {
-                gameState = POSTGAME;
+                setGameState(POSTGAME);
             }
         }
     }
 
     void buttonCancel(int x, int y) {
         if (ButtonRect.CANCEL.contains(x, y)) {
-            hideScoreInterface();
-            gameState = POSTGAME;
+            scoreInterface.hideScoreInterface();
+            setGameState(POSTGAME);
         }
     }
 
@@ -649,19 +653,6 @@ public class HollyBlitz extends Frame implements Runnable {
         if (ButtonRect.HIGHSCORE_A.contains(x, y)) {
             openPage(highscorePage);
         }
-    }
-
-    /** Shows the score entry form with the score as the player sees it, ready for the name. */
-    void showScoreInterface() {
-        scoreInterface.scoreField.setText(Integer.toString(score * 10));
-        scoreInterface.show();
-        scoreInterface.handleField.requestFocus();
-    }
-
-    /** Hides the form; the keys go back to the game. */
-    void hideScoreInterface() {
-        scoreInterface.hide();
-        playfield.requestFocus();
     }
 
     /** The score entry form; its controls are children of this window. */
@@ -689,12 +680,12 @@ public class HollyBlitz extends Frame implements Runnable {
         byte[] record = scoreRecord(theScore, name, email, scoreInterface.emailCheckbox.getState());
         Socket connection;
         try {
-            connection = connectToScoreServer(scoreServer, scorePort, scoreConnectMillis);
+            connection = ScoreConnection.connect(scoreServer, scorePort, scoreConnectMillis);
         } catch (IOException | RuntimeException e) {
             alert("Error", "Could not connect to high score server.");
             return;
         }
-        if (!send(connection, record, scoreSendMillis)) {
+        if (!ScoreConnection.send(connection, record, scoreSendMillis)) {
             alert("Error", "Error sending score to server.");
             return;
         }
@@ -705,7 +696,7 @@ public class HollyBlitz extends Frame implements Runnable {
     static byte[] scoreRecord(int theScore, String name, String email, boolean optIn) {
         ByteArrayOutputStream out = new ByteArrayOutputStream();
         String[] lines = {
-            Integer.toString(theScore * 10), name.replace("#", ""), email.replace("#", ""), optIn ? "1" : "0",
+            Integer.toString(pointsShown(theScore)), name.replace("#", ""), email.replace("#", ""), optIn ? "1" : "0",
         };
         for (String line : lines) {
             byte[] scrambled = cryptString(line);
@@ -722,100 +713,6 @@ public class HollyBlitz extends Frame implements Runnable {
             out[i] = (byte) ((s.charAt(i) ^ SCRAMBLE_KEY) & 0xff);
         }
         return out;
-    }
-
-    /**
-     * Connects within the time given, the name look-up included; a look-up
-     * that hangs is left to finish on its own daemon thread.
-     */
-    static Socket connectToScoreServer(final String host, int port, int millis) throws IOException {
-        final long deadline = System.nanoTime() + millis * 1000000L;
-        final InetAddress[] found = new InetAddress[1];
-        final IOException[] failed = new IOException[1];
-        Thread lookup = new Thread("Score server look-up") {
-            @Override
-            public void run() {
-                try {
-                    InetAddress address = InetAddress.getByName(host);
-                    synchronized (found) {
-                        found[0] = address;
-                    }
-                } catch (IOException e) {
-                    synchronized (found) {
-                        failed[0] = e;
-                    }
-                }
-            }
-        };
-        lookup.setDaemon(true);
-        lookup.start();
-        try {
-            lookup.join(Math.max(1, millis));
-        } catch (InterruptedException e) {
-            Thread.currentThread().interrupt();
-            throw new InterruptedIOException("interrupted while looking up " + host);
-        }
-        synchronized (found) {
-            if (failed[0] != null) {
-                throw failed[0];
-            }
-            if (found[0] == null) {
-                throw new SocketTimeoutException("no address for " + host + " in time");
-            }
-        }
-        long left = (deadline - System.nanoTime()) / 1000000L;
-        if (left <= 0) {
-            throw new SocketTimeoutException("no address for " + host + " in time");
-        }
-        Socket s = new Socket();
-        try {
-            s.connect(new InetSocketAddress(found[0], port), (int) left);
-        } catch (IOException | RuntimeException e) {
-            s.close();
-            throw e;
-        }
-        return s;
-    }
-
-    /**
-     * Writes the record and closes the connection; false when a step fails or
-     * the whole exchange takes longer than the time given (a watchdog then
-     * closes the connection, which ends a write the server never takes).
-     */
-    static boolean send(final Socket connection, byte[] record, int millis) {
-        Timer watchdog = new Timer("Score send deadline", true);
-        final boolean[] late = new boolean[1];
-        watchdog.schedule(new TimerTask() {
-            @Override
-            public void run() {
-                synchronized (late) {
-                    late[0] = true;
-                }
-                closeQuietly(connection);
-            }
-        }, Math.max(1, millis));
-        try {
-            OutputStream out = connection.getOutputStream();
-            out.write(record);
-            out.close();
-            connection.close();
-        } catch (IOException | RuntimeException e) {
-            closeQuietly(connection);
-            return false;
-        } finally {
-            watchdog.cancel();
-        }
-        synchronized (late) {
-            return !late[0];
-        }
-    }
-
-    private static void closeQuietly(Socket s) {
-        try {
-            s.close();
-        } catch (IOException e) {
-            // Nothing more can go wrong with a connection being given up.
-        }
     }
 
     /**
@@ -855,6 +752,26 @@ public class HollyBlitz extends Frame implements Runnable {
         PageNotOpened(Throwable cause) {
             super(cause);
         }
+    }
+
+    /** Moves the game to another screen; the one place the state changes. */
+    void setGameState(int state) {
+        gameState = state;
+    }
+
+    /** Adds a hit's points to the counter. */
+    void addPoints(int points) {
+        score += points;
+    }
+
+    /** The score as the player sees it and the server gets it: the counter times ten. */
+    static int pointsShown(int counter) {
+        return counter * 10;
+    }
+
+    /** A random integer from 0 to n - 1 from the game's generator. */
+    int randomBelow(int n) {
+        return (int) (r.nextDouble() * n);
     }
 
     /** Releases the back buffer's drawing context just before the program ends. */
@@ -951,7 +868,7 @@ public class HollyBlitz extends Frame implements Runnable {
             for (int n = 1; n <= 6; n++) {
                 barracks.add(new Barrack(this, n));
             }
-            gameState = PLAYING;
+            setGameState(PLAYING);
         }
     }
 
@@ -984,7 +901,7 @@ public class HollyBlitz extends Frame implements Runnable {
             elfVictoryDance();
             playSound(MERRYXMAS);
             playSound(ELFCHEER2);
-            gameState = POSTGAME;
+            setGameState(POSTGAME);
         }
     }
 

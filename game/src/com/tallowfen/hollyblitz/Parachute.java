@@ -33,7 +33,7 @@ class Parachute extends GameObject {
     /** Shot: a point, and the elf drops at full speed, no longer a target. */
     @Override
     void doBlasted(Shell shell, GameObject parachute) {
-        game.score += 1;
+        game.addPoints(1);
         collidesWithShell = false;
         parent.yVel = HollyBlitz.FALLSPEED;
         parent.imageRef = HollyBlitz.ELFFALLING;

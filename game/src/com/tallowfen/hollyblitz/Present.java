@@ -14,7 +14,7 @@ class Present extends GameObject {
         super(game);
         game.presents.add(this);
         gameType = HollyBlitz.PRESENTA;
-        imageRef = (int) (game.r.nextDouble() * 2) == 0 ? HollyBlitz.PRESENTA : HollyBlitz.PRESENTB;
+        imageRef = game.randomBelow(2) == 0 ? HollyBlitz.PRESENTA : HollyBlitz.PRESENTB;
         setCollisionRect();
         anim = 0;
         collidesWithShell = true;
@@ -79,7 +79,7 @@ class Present extends GameObject {
     /** Shot in the air: two points and a burst where it was hit. */
     @Override
     void doBlasted(Shell shell, GameObject present) {
-        game.score += 2;
+        game.addPoints(2);
         collidesWithShell = false;
         gameType = HollyBlitz.PRESENTBLASTED;
         imageRef = HollyBlitz.PRESENTBLASTED;
@@ -88,7 +88,7 @@ class Present extends GameObject {
         nextImageRef = HollyBlitz.NULLOBJECT;
         xVel = 0;
         yVel = 0;
-        game.playSound(HollyBlitz.PRESENTBURST1 + (int) (game.r.nextDouble() * 2));
+        game.playSound(HollyBlitz.PRESENTBURST1 + game.randomBelow(2));
     }
 
     @Override

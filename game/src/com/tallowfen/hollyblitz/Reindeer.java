@@ -31,12 +31,12 @@ class Reindeer extends GameObject {
 
     @Override
     void doBlasted(Shell shell, GameObject reindeer) {
-        game.score += 1;
+        game.addPoints(1);
         collidesWithShell = false;
         gameType = HollyBlitz.REINDEERBLASTEDLR;
         imageRef = xPos >= game.gun.xPos ? HollyBlitz.REINDEERBLASTEDLR : HollyBlitz.REINDEERBLASTEDRL;
         setBlastVector(shell, this);
-        int k = (int) (game.r.nextDouble() * 3);
+        int k = game.randomBelow(3);
         game.playSound(HollyBlitz.DEERHIT1 + k);
         parent.team[teamPosition] = null;
         parent.checkReinIntegrity(parent);

@@ -49,7 +49,7 @@ class Santa extends Sleigh {
 
     @Override
     void doCrash() {
-        game.score += 50;
+        game.addPoints(50);
         startFalling(HollyBlitz.SANTACRASHINGLR, HollyBlitz.SANTACRASHINGRL);
         yVel = HollyBlitz.CRASHVELOCITY;
         dropPoints.clear();

@@ -38,14 +38,16 @@ class ScoreInterface {
         place(placement, handleField, 310, 106, 128, 24);
         place(placement, emailField, 310, 138, 128, 24);
         place(placement, emailCheckbox, 170, 180, 12, 12);
-        hide();
+        setVisible(false);
     }
 
     private void place(Placement placement, Component c, int x, int y, int width, int height) {
         placement.at.put(c, new Rectangle(x, y - HollyBlitz.INSET, width, height));
     }
 
-    void show() {
+    /** Shows the form with the score as the player sees it, ready for the name. */
+    void showScoreInterface() {
+        scoreField.setText(Integer.toString(HollyBlitz.pointsShown(game.score)));
         if (scoreField.getParent() == null) {
             // The controls join the window when the form is first shown: making
             // their system parts took a third of the game's start-up, and many
@@ -56,10 +58,13 @@ class ScoreInterface {
         }
         setVisible(true);
         game.validate();
+        handleField.requestFocus();
     }
 
-    void hide() {
+    /** Hides the form; the keys go back to the game. */
+    void hideScoreInterface() {
         setVisible(false);
+        game.playfield.requestFocus();
     }
 
     private void setVisible(boolean b) {

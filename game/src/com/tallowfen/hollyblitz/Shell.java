@@ -60,7 +60,7 @@ class Shell extends GameObject {
     /** The shell bursts where it is: one of the two blasts, played once, then it is gone. */
     void doExplode(Shell shell) {
         shell.gameType = HollyBlitz.SHELLBLASTA;
-        int blast = (int) (game.r.nextDouble() * 2.0);
+        int blast = game.randomBelow(2);
         shell.imageRef = blast == 0 ? HollyBlitz.SHELLBLASTA : HollyBlitz.SHELLBLASTB;
         shell.xVel = 0;
         shell.yVel = 0;

@@ -59,7 +59,7 @@ class ScoreSubmissionTest {
         HollyBlitz.scoreServer = "127.0.0.1";
         game.score = 123;
         game.gameState = HollyBlitz.SUBMITSCORE;
-        game.showScoreInterface();
+        game.scoreInterface.showScoreInterface();
     }
 
     @AfterEach
@@ -240,12 +240,12 @@ class ScoreSubmissionTest {
         assertTrue(f.emailCheckbox.getState(), "the box starts ticked");
 
         f.handleField.setText("Holly");
-        game.hideScoreInterface();
+        game.scoreInterface.hideScoreInterface();
         for (Component c : controls) {
             assertFalse(c.isVisible());
         }
         game.score = 7;
-        game.showScoreInterface();
+        game.scoreInterface.showScoreInterface();
         assertEquals("70", f.scoreField.getText());
         assertEquals("Holly", f.handleField.getText(), "the fields keep their text");
     }
@@ -264,7 +264,7 @@ class ScoreSubmissionTest {
                 HollyBlitz.scorePort = server.port();
                 game.score = (Integer) c[3];
                 game.gameState = HollyBlitz.SUBMITSCORE;
-                game.showScoreInterface();
+                game.scoreInterface.showScoreInterface();
                 fill((String) c[0], (String) c[1], (Boolean) c[2]);
                 assertEquals(Arrays.asList(SUCCESS), pressSubmit(), (String) c[0]);
                 assertArrayEquals((byte[]) c[4], server.received.get(60, TimeUnit.SECONDS), (String) c[0]);
@@ -320,7 +320,7 @@ class ScoreSubmissionTest {
                 HollyBlitz.scorePort = server == null ? refusingPort : server.port();
                 game.score = 123;
                 game.gameState = HollyBlitz.SUBMITSCORE;
-                game.showScoreInterface();
+                game.scoreInterface.showScoreInterface();
                 fill((String) c[2], "holly@example.org", true);
                 assertEquals(Arrays.asList((String) c[3]), pressSubmit(), c[0] + " " + c[1]);
                 assertBackOnTheEndPanel();
