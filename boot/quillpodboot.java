@@ -1,8 +1,6 @@
-import java.io.ByteArrayInputStream;
 import java.io.File;
 import java.io.FileOutputStream;
 import java.io.IOException;
-import java.io.InputStream;
 import java.io.RandomAccessFile;
 import java.lang.reflect.InvocationTargetException;
 import java.lang.reflect.Method;
@@ -15,7 +13,9 @@ import java.util.Map;
 import java.util.Properties;
 import java.util.Set;
 import java.util.StringTokenizer;
-import java.util.zip.GZIPInputStream;
+import java.util.zip.CRC32;
+import java.util.zip.DataFormatException;
+import java.util.zip.Inflater;
 
 /**
  * The first code run in the VM the launcher starts: reads the executable
@@ -112,6 +112,9 @@ public class quillpodboot implements Runnable {
             mainClass = Class.forName(mainName);
         } catch (Exception e) {
             return fail(10024, "cannot load the main class " + printable(mainName) + ": " + e);
+        } catch (UnsupportedClassVersionError e) {
+            // Built for a newer Java than this VM: a newer VM would run it.
+            return fail(10333, newerJavaReason(printable(mainName), e));
         } catch (LinkageError e) {
             // A damaged class file or a class it needs that is missing.
             return fail(10024, "cannot load the main class " + printable(mainName) + ": " + e);
@@ -143,6 +146,9 @@ public class quillpodboot implements Runnable {
             e.printStackTrace();
             marker.delete();
             return fail(10023, "cannot call the main method of " + mainName + ": " + e);
+        } catch (UnsupportedClassVersionError e) {
+            marker.delete();
+            return fail(10333, newerJavaReason(mainName, e));
         } catch (LinkageError e) {
             // A class named by one of the main class's methods is missing.
             marker.delete();
@@ -183,6 +189,29 @@ public class quillpodboot implements Runnable {
         z = null;
         int unpacked = parseFiles(dir, body);
         return unpacked > 0 ? fail(unpacked, s_reason) : 0;
+    }
+
+    /**
+     * The reason given when a class of the application was built for a newer
+     * Java than this VM: the class, and the Java version its class-file
+     * version stands for (version 52 is Java 8, each release one more).
+     */
+    static String newerJavaReason(String mainName, UnsupportedClassVersionError e) {
+        String message = String.valueOf(e.getMessage());
+        String needs = "a newer Java";
+        int at = message.indexOf("class file version ");
+        if (at >= 0) {
+            int from = at + "class file version ".length();
+            int to = from;
+            while (to < message.length() && Character.isDigit(message.charAt(to))) {
+                to++;
+            }
+            if (to > from && to - from < 4) {
+                needs = "Java " + (Integer.parseInt(message.substring(from, to)) - 44) + " or newer";
+            }
+        }
+        return "the application's class " + mainName + " needs " + needs + ", and this VM is Java "
+                + System.getProperty("java.version") + " (" + message + ")";
     }
 
     /** The reason given for 10333. */
@@ -307,6 +336,8 @@ public class quillpodboot implements Runnable {
 
     /** How much of the executable one read of the record scan takes. */
     static final int SCAN_CHUNK = 256 * 1024;
+    /** How far past the declared archive size a gzip stream is still inflated to check its trailer. */
+    static final int CHECKED_OVERRUN = 1 << 20;
 
     /**
      * The data of the first record of each type letter whose data lies
@@ -402,6 +433,36 @@ public class quillpodboot implements Runnable {
     }
 
     /**
+     * The length of the gzip member header at gz[offset, offset + length),
+     * with its optional fields, or -1 when it is not one of deflate data.
+     */
+    static int gzipHeaderLength(byte[] gz, int offset, int length) {
+        if (length < 10 || (gz[offset] & 0xFF) != 0x1F || (gz[offset + 1] & 0xFF) != 0x8B || gz[offset + 2] != 8) {
+            return -1;
+        }
+        int flags = gz[offset + 3] & 0xFF;
+        int at = 10;
+        if ((flags & 4) != 0) {  // extra field
+            if (at + 2 > length) {
+                return -1;
+            }
+            at += 2 + ((gz[offset + at] & 0xFF) | (gz[offset + at + 1] & 0xFF) << 8);
+        }
+        for (int bit = 8; bit <= 16; bit <<= 1) {  // name, then comment, each ended by a NUL
+            if ((flags & bit) != 0) {
+                while (at < length && gz[offset + at] != 0) {
+                    at++;
+                }
+                at++;
+            }
+        }
+        if ((flags & 2) != 0) {  // header CRC
+            at += 2;
+        }
+        return at <= length ? at : -1;
+    }
+
+    /**
      * Decompresses the gzip stream in gz[offset, offset + length); returns
      * its first size bytes, or null if it holds fewer, is damaged or is cut
      * short (its trailer is checked).
@@ -425,29 +486,61 @@ public class quillpodboot implements Runnable {
             e.printStackTrace();
             return null;
         }
+        // Only the declared bytes are inflated: a stream that would give more
+        // could keep the VM busy for minutes with data that is not the archive.
+        Inflater inflater = new Inflater(true);
         try {
-            InputStream in = new GZIPInputStream(new ByteArrayInputStream(gz, offset, length), 65536);
-            try {
-                int done = 0;
-                while (done < size) {
-                    int n = in.read(body, done, size - done);
-                    if (n <= 0) {
-                        return null;
-                    }
-                    done += n;
-                }
-                // Reading on to the end is what checks the CRC and length; the
-                // size prefix alone decides how much of it is the archive.
-                byte[] rest = new byte[8192];
-                while (in.read(rest) >= 0) {
-                    continue;
-                }
-            } finally {
-                in.close();
+            int start = gzipHeaderLength(gz, offset, length);
+            if (start < 0) {
+                new IOException("the archive is not a gzip stream").printStackTrace();
+                return null;
             }
-        } catch (IOException e) {
+            inflater.setInput(gz, offset + start, length - start);
+            int done = 0;
+            while (done < size) {
+                int n = inflater.inflate(body, done, size - done);
+                if (n == 0 && (inflater.finished() || inflater.needsInput() || inflater.needsDictionary())) {
+                    new IOException("the archive's data ends after " + done + " of its " + size + " bytes")
+                            .printStackTrace();
+                    return null;
+                }
+                done += n;
+            }
+            // The trailer's CRC-32 and length cover the whole stream: a stream
+            // that runs on a little past the declared size (a damaged one does)
+            // is read to its end to check them, one that runs on far is not
+            // inflated further and the size prefix alone decides.
+            CRC32 crc = new CRC32();
+            crc.update(body, 0, size);
+            long total = size;
+            byte[] rest = new byte[8192];
+            while (!inflater.finished()) {
+                int n = inflater.inflate(rest);
+                if (n == 0 && (inflater.needsInput() || inflater.needsDictionary())) {
+                    new IOException("the archive's gzip stream is cut short").printStackTrace();
+                    return null;
+                }
+                crc.update(rest, 0, n);
+                total += n;
+                if (total - size > CHECKED_OVERRUN) {
+                    return body;
+                }
+            }
+            int trailer = offset + length - inflater.getRemaining();
+            if (trailer + 8 > offset + length) {
+                new IOException("the archive's gzip trailer is cut short").printStackTrace();
+                return null;
+            }
+            if (getNumber(gz, trailer) != (int) crc.getValue() || getNumber(gz, trailer + 4) != (int) total) {
+                new IOException("the archive's gzip trailer does not match its data (CRC or length)")
+                        .printStackTrace();
+                return null;
+            }
+        } catch (DataFormatException e) {
             e.printStackTrace();
             return null;
+        } finally {
+            inflater.end();
         }
         return body;
     }

@@ -22,6 +22,9 @@ constexpr int kErrorCreateWorkspace = 10008;
 // ready before a VM start, or after the run it is empty or unreadable while
 // the VM's 8-bit status says the boot stage failed (a full disk).
 constexpr int kErrorBootResultLost = 10009;
+// The VM was ended by a signal (killed, crashed) before the application ran:
+// no newer VM is called for, and nothing of the application's was reached.
+constexpr int kErrorVmKilled = 10040;
 
 // Exit codes of the boot stage that the launcher acts on.
 constexpr int kBootCannotLoadMain = 10024;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -58,12 +59,16 @@ class FakePlatform : public Platform {
   std::set<std::string> locked_by_others;  // directories whose lock another process holds
   std::map<LockId, std::string> locks;     // the locks this launcher holds
   std::vector<std::string> made_removable;
+  std::set<std::string> others_own;        // directories another user owns
+  std::set<std::string> unsticky_shared;   // directories others may write into, without the sticky bit
+  std::map<DirectoryId, std::string> open_directories;  // held open by the launcher, by id
   std::vector<std::uint32_t> randoms;      // what random_number gives, in order; then nothing
   std::string reason = "Access is denied.";
 
   char path_separator() const override { return '\\'; }
   char class_path_separator() const override { return ';'; }
   std::string class_path_variable() const override { return "classpath"; }
+  bool names_must_be_utf8() const override { return false; }
 
   std::optional<std::string> executable_path() override { return executable; }
 
@@ -83,7 +88,52 @@ class FakePlatform : public Platform {
     directories.insert(path);
     return true;
   }
-  std::optional<std::vector<DirectoryEntry>> list_directory(const std::string& path) override {
+  std::unique_ptr<FileImage> map_file(const std::string& path) override {
+    std::optional<std::vector<unsigned char>> bytes = read_file(path);
+    if (!bytes) return nullptr;
+    return std::make_unique<OwnedFileImage>(std::move(*bytes));
+  }
+  std::optional<DirectoryId> open_directory(std::optional<DirectoryId> parent_id, const std::string& n,
+                                            bool own_only) override {
+    std::string path = n;
+    if (parent_id) {
+      auto it = open_directories.find(*parent_id);
+      if (it == open_directories.end()) return std::nullopt;
+      path = it->second + "\\" + n;
+    }
+    if (!directories.count(path) || (own_only && others_own.count(path))) return std::nullopt;
+    if (own_only) made_removable.push_back(path);
+    DirectoryId id = next_directory_++;
+    open_directories[id] = path;
+    return id;
+  }
+  void close_directory(DirectoryId directory) override { open_directories.erase(directory); }
+  std::optional<std::vector<DirectoryEntry>> list_directory(DirectoryId directory) override {
+    auto it = open_directories.find(directory);
+    if (it == open_directories.end()) return std::nullopt;
+    return list_path(it->second);
+  }
+  bool remove_directory(DirectoryId parent_id, const std::string& n) override {
+    auto it = open_directories.find(parent_id);
+    if (it == open_directories.end()) return false;
+    const std::string path = it->second + "\\" + n;
+    auto entries = list_path(path);
+    if (!entries || !entries->empty()) return false;
+    directories.erase(path);
+    return true;
+  }
+  bool delete_file(DirectoryId parent_id, const std::string& n) override {
+    auto it = open_directories.find(parent_id);
+    if (it == open_directories.end()) return false;
+    const std::string path = it->second + "\\" + n;
+    if (undeletable.count(path)) return false;
+    return files.erase(path) > 0;
+  }
+  bool others_may_replace_entries(DirectoryId directory) override {
+    auto it = open_directories.find(directory);
+    return it != open_directories.end() && unsticky_shared.count(it->second) > 0;
+  }
+  std::optional<std::vector<DirectoryEntry>> list_path(const std::string& path) const {
     if (!directories.count(path)) return std::nullopt;
     std::vector<DirectoryEntry> out;
     for (const auto& f : files)
@@ -92,27 +142,15 @@ class FakePlatform : public Platform {
       if (parent(d) == path) out.push_back({name(d), true});
     return out;
   }
-  bool remove_directory(const std::string& path) override {
-    auto entries = list_directory(path);
-    if (!entries || !entries->empty()) return false;
-    directories.erase(path);
-    return true;
-  }
-  bool delete_file(const std::string& path) override {
-    if (undeletable.count(path)) return false;
-    return files.erase(path) > 0;
-  }
   bool set_environment(const std::string& n, const std::string& value) override {
     if (environment_fails) return false;
     environment[n] = value;
     return true;
   }
-  bool make_directory_removable(const std::string& path) override {
-    if (!directories.count(path)) return false;
-    made_removable.push_back(path);
-    return true;
-  }
-  std::optional<LockId> lock_directory(const std::string& path, bool) override {
+  std::optional<LockId> lock_directory(DirectoryId directory, bool) override {
+    auto it = open_directories.find(directory);
+    if (it == open_directories.end()) return std::nullopt;
+    const std::string path = it->second;
     if (!directories.count(path) || locked_by_others.count(path)) return std::nullopt;
     for (const auto& l : locks)
       if (l.second == path) return std::nullopt;
@@ -192,6 +230,7 @@ class FakePlatform : public Platform {
   };
   std::vector<Running> running_;
   LockId next_lock_ = 100;
+  DirectoryId next_directory_ = 1000;
 
   static std::string workspace_of(const std::vector<std::string>& argv) {
     for (const std::string& a : argv)

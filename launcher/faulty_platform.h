@@ -39,6 +39,7 @@ class FaultyPlatform : public Platform {
   char path_separator() const override { return inner_.path_separator(); }
   char class_path_separator() const override { return inner_.class_path_separator(); }
   std::string class_path_variable() const override { return inner_.class_path_variable(); }
+  bool names_must_be_utf8() const override { return inner_.names_must_be_utf8(); }
 
   std::optional<std::string> executable_path() override {
     if (failing("executable_path")) return std::nullopt;
@@ -47,6 +48,10 @@ class FaultyPlatform : public Platform {
   std::optional<std::vector<unsigned char>> read_file(const std::string& path) override {
     if (failing("read_file")) return std::nullopt;
     return inner_.read_file(path);
+  }
+  std::unique_ptr<FileImage> map_file(const std::string& path) override {
+    if (failing("map_file")) return nullptr;
+    return inner_.map_file(path);
   }
   bool write_new_file(const std::string& path, const unsigned char* data, std::size_t size) override {
     return !failing("write_new_file") && inner_.write_new_file(path, data, size);
@@ -58,23 +63,31 @@ class FaultyPlatform : public Platform {
   bool create_directory(const std::string& path) override {
     return !failing("create_directory") && inner_.create_directory(path);
   }
-  std::optional<std::vector<DirectoryEntry>> list_directory(const std::string& path) override {
+  std::optional<DirectoryId> open_directory(std::optional<DirectoryId> parent, const std::string& name,
+                                            bool own_only) override {
+    if (failing("open_directory")) return std::nullopt;
+    return inner_.open_directory(parent, name, own_only);
+  }
+  void close_directory(DirectoryId directory) override { inner_.close_directory(directory); }
+  std::optional<std::vector<DirectoryEntry>> list_directory(DirectoryId directory) override {
     if (failing("list_directory")) return std::nullopt;
-    return inner_.list_directory(path);
+    return inner_.list_directory(directory);
   }
-  bool remove_directory(const std::string& path) override {
-    return !failing("remove_directory") && inner_.remove_directory(path);
+  bool remove_directory(DirectoryId parent, const std::string& name) override {
+    return !failing("remove_directory") && inner_.remove_directory(parent, name);
   }
-  bool delete_file(const std::string& path) override { return !failing("delete_file") && inner_.delete_file(path); }
+  bool delete_file(DirectoryId parent, const std::string& name) override {
+    return !failing("delete_file") && inner_.delete_file(parent, name);
+  }
+  bool others_may_replace_entries(DirectoryId directory) override {
+    return inner_.others_may_replace_entries(directory);
+  }
   bool set_environment(const std::string& name, const std::string& value) override {
     return !failing("set_environment") && inner_.set_environment(name, value);
   }
-  bool make_directory_removable(const std::string& path) override {
-    return !failing("make_directory_removable") && inner_.make_directory_removable(path);
-  }
-  std::optional<LockId> lock_directory(const std::string& path, bool inherit) override {
+  std::optional<LockId> lock_directory(DirectoryId directory, bool inherit) override {
     if (failing("lock_directory")) return std::nullopt;
-    return inner_.lock_directory(path, inherit);
+    return inner_.lock_directory(directory, inherit);
   }
   void unlock_directory(LockId lock) override { inner_.unlock_directory(lock); }
   std::optional<std::uint32_t> random_number() override {

@@ -21,11 +21,21 @@ std::string vm_message(const char* article, const char* need) {
 
 // The boot record is usable only when its header and data lie inside the
 // file; the length is read only once the header is known to be whole.
-bool boot_record_usable(const std::vector<unsigned char>& image, long long offset) {
+bool boot_record_usable(const FileImage& image, long long offset) {
   if (offset <= 0) return false;
   std::uint64_t data = static_cast<std::uint64_t>(offset) + kRecordHeaderSize;
   if (data >= image.size()) return false;
   return data + record_length(image.data(), static_cast<std::size_t>(offset)) <= image.size();
+}
+
+// Whether the boot record holds a class file a Java 8 VM would load: its
+// magic number and a version from 45 (1.0) to 52 (Java 8). Anything else
+// is a damaged executable, which no newer VM would mend.
+bool boot_class_loadable(const unsigned char* data, std::uint32_t length) {
+  if (length < 10) return false;  // magic, version, constant pool count
+  if (data[0] != 0xCA || data[1] != 0xFE || data[2] != 0xBA || data[3] != 0xBE) return false;
+  const unsigned major = static_cast<unsigned>(data[6]) << 8 | data[7];
+  return major >= 45 && major <= 52;
 }
 
 }  // namespace
@@ -85,11 +95,9 @@ class WorkspaceGuard {
  public:
   explicit WorkspaceGuard(Platform& platform) : platform_(platform) {}
   ~WorkspaceGuard() {
-    if (keep_ || !workspace.created) return;
-    // A second pass takes what a passing failure left.
-    if (remove_workspace_tree(platform_, workspace.directory, workspace.run_name)) return;
-    if (remove_workspace_tree(platform_, workspace.directory, workspace.run_name)) return;
-    say_why(platform_, with_reason("cannot remove the workspace " + workspace.directory, platform_.last_error()));
+    if (!keep_ && workspace.created) remove();
+    if (workspace.handle) platform_.close_directory(*workspace.handle);
+    if (workspace.temporary_handle) platform_.close_directory(*workspace.temporary_handle);
   }
   WorkspaceGuard(const WorkspaceGuard&) = delete;
   WorkspaceGuard& operator=(const WorkspaceGuard&) = delete;
@@ -98,6 +106,20 @@ class WorkspaceGuard {
   Workspace workspace;
 
  private:
+  // Through the directories held open since the workspace was made; a second
+  // pass, which opens it again as ours, takes what a passing failure left.
+  void remove() {
+    if (remove_workspace_tree(platform_, workspace)) return;
+    if (workspace.temporary_handle) {
+      std::optional<DirectoryId> again = platform_.open_directory(*workspace.temporary_handle, workspace.run_name, true);
+      if (again) {
+        workspace.handle = again;
+        if (remove_workspace_tree(platform_, workspace)) return;
+      }
+    }
+    say_why(platform_, with_reason("cannot remove the workspace " + workspace.directory, platform_.last_error()));
+  }
+
   Platform& platform_;
   bool keep_ = false;
 };
@@ -171,11 +193,14 @@ int run(Platform& platform, const std::string& argument_tail, BoxSettings& box, 
                 with_reason("cannot find the path of the running executable", platform.last_error()));
     return 1;
   }
-  std::vector<unsigned char> image;
-  if (read_entire_file(platform, *executable, &image) < 0) {
+  // Mapped, not read: only the pages the record scan looks at are loaded,
+  // however large the file.
+  std::unique_ptr<FileImage> mapped = platform.map_file(*executable);
+  if (!mapped) {
     failure.set(kErrorReadExecutable, with_reason("cannot read " + *executable, platform.last_error()));
     return 1;
   }
+  const FileImage& image = *mapped;
 
   std::optional<std::string_view> config = config_text(image.data(), image.size());
   box.caption = lookup_config_value(config, "main", std::nullopt);
@@ -189,6 +214,11 @@ int run(Platform& platform, const std::string& argument_tail, BoxSettings& box, 
   }
   const BootClass boot{image.data() + static_cast<std::size_t>(boot_at) + kRecordHeaderSize,
                        record_length(image.data(), static_cast<std::size_t>(boot_at))};
+  if (!boot_class_loadable(boot.data, boot.length)) {
+    failure.set(kErrorBootRecord, "the boot class in " + *executable +
+                                      " is damaged: it is not a class file that a Java 8 VM can load");
+    return 1;
+  }
   return launch(platform, box, *executable, argument_tail, boot, config, failure);
 }
 

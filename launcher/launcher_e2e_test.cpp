@@ -690,12 +690,12 @@ TEST_F(LauncherEndToEnd, StaleWorkspacesOfKilledRunsGo) {
   ws.pop_back();
   ASSERT_TRUE(fs::exists(ws + "/quillpodboot.class"));
 
-  // Its VM still runs and holds the lock: the workspace stays.
-  EXPECT_EQ(launch({}).exit_code, 0);
-  EXPECT_TRUE(fs::exists(ws));
-  write_text(release, "");
+  // Its VM goes with it (it would otherwise run on, holding the lock and
+  // keeping the workspace), and the next launch removes what it left.
   const pid_t vm = std::atoi(read_text(log + "/pid").c_str());
   ASSERT_TRUE(eventually([&] { return kill(vm, 0) != 0; }));
+  EXPECT_TRUE(fs::exists(ws));
+  write_text(release, "");
   EXPECT_EQ(launch({}).exit_code, 0);
   EXPECT_FALSE(fs::exists(ws));
   std::set<std::string> rest;

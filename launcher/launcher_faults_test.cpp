@@ -102,7 +102,7 @@ struct Expected {
 TEST_F(LauncherFaults, EveryCallFailingOnceEndsCleanly) {
   const std::vector<Expected> expected = {
       {{"executable_path", 1}, "quillpod ERROR #10004"},
-      {{"read_file", 1}, "quillpod ERROR #10003"},
+      {{"map_file", 1}, "quillpod ERROR #10003"},
       {{"temporary_path", 1}, "quillpod ERROR #10007"},
       {{"list_directory", 1}, ""},     // the search for stale workspaces is skipped
       {{"lock_directory", 1}, ""},     // a stale workspace stays for the next launch
@@ -113,8 +113,8 @@ TEST_F(LauncherFaults, EveryCallFailingOnceEndsCleanly) {
       {{"write_new_file", 2}, "quillpod ERROR #10009"},
       {{"start_process", 1}, kInstall},
       {{"wait_process", 1}, "quillpod ERROR #10005"},
-      {{"read_file", 2}, ""},        // the result file: a status of 0 needs no widening
-      {{"read_file", 3}, kUpgrade},  // the marker cannot be read: no sign of the application
+      {{"read_file", 1}, ""},        // the result file: a status of 0 needs no widening
+      {{"read_file", 2}, kUpgrade},  // the marker cannot be read: no sign of the application
   };
   int injected_calls = 0;
   std::map<std::string, int> per_operation;

@@ -94,6 +94,19 @@ TEST(LauncherRun, LauncherErrors) {
          p.files[*p.executable] = b;
        },
        10002, {}},
+      // A boot record that no Java 8 VM would load is a damaged executable,
+      // not a VM to upgrade.
+      {"boot class too short", [](FakePlatform& p) { p.files[*p.executable] = testing::game_image(kGameConfig, "\xCA\xFE\xBA\xBE"); },
+       10002, {}},
+      {"boot class without its magic number",
+       [](FakePlatform& p) { p.files[*p.executable] = testing::game_image(kGameConfig, "not a class file at all"); },
+       10002, {}},
+      {"boot class of a newer Java",
+       [](FakePlatform& p) {
+         p.files[*p.executable] =
+             testing::game_image(kGameConfig, std::string_view("\xCA\xFE\xBA\xBE\0\0\0\x41 java 21", 16));
+       },
+       10002, {}},
       {"no temporary path", [](FakePlatform& p) { p.temporary.reset(); }, 10007, {}},
       {"every run name taken: the other runs' directories left alone",
        [ws](FakePlatform& p) {
@@ -144,7 +157,7 @@ TEST(LauncherRun, WithoutConfigurationEveryKeyTakesItsDefault) {
 
 TEST(LauncherRun, SuccessfulRunLeavesNothingAndShowsNothing) {
   FakePlatform p;
-  p.files[*p.executable] = testing::game_image(kGameConfig, "the boot class");
+  p.files[*p.executable] = testing::game_image(kGameConfig, std::string(testing::kClassHeader) + "the boot class");
   p.vms["jview"] = {FakeRun{0, true}};
   Seen seen = run(p, "a \"b c\"");
   EXPECT_EQ(seen.result, 0);
@@ -157,12 +170,13 @@ TEST(LauncherRun, SuccessfulRunLeavesNothingAndShowsNothing) {
 
 TEST(LauncherRun, BootClassWrittenFromRecordB) {
   FakePlatform p;
-  p.files[*p.executable] = testing::game_image(kGameConfig, "exact boot bytes");
+  const std::string boot = std::string(testing::kClassHeader) + "exact boot bytes";
+  p.files[*p.executable] = testing::game_image(kGameConfig, boot);
   p.vms["jview"] = {FakeRun{0, true}};
   // Kept from the clean-up so the test can read it.
   p.undeletable.insert("C:\\temp\\17000000004321\\quillpodboot.class");
   run(p);
-  EXPECT_EQ(p.files.at("C:\\temp\\17000000004321\\quillpodboot.class"), testing::bytes_of("exact boot bytes"));
+  EXPECT_EQ(p.files.at("C:\\temp\\17000000004321\\quillpodboot.class"), testing::bytes_of(boot));
 }
 
 TEST(ShowFailureBox, Answers) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,11 +31,34 @@ struct ProcessEnd {
 
 enum class BoxAnswer { yes, no, unavailable };
 
+// A file's bytes as the system hands them out (a mapping, or a copy in a fake).
+class FileImage {
+ public:
+  virtual ~FileImage() = default;
+  virtual const unsigned char* data() const = 0;
+  virtual std::size_t size() const = 0;
+};
+
+// A FileImage that holds its bytes itself.
+class OwnedFileImage : public FileImage {
+ public:
+  explicit OwnedFileImage(std::vector<unsigned char> bytes) : bytes_(std::move(bytes)) {}
+  const unsigned char* data() const override { return bytes_.data(); }
+  std::size_t size() const override { return bytes_.size(); }
+
+ private:
+  std::vector<unsigned char> bytes_;
+};
+
 // A started process, as the system names it (a process id or a handle).
 using ProcessId = std::int64_t;
 
 // An advisory lock the launcher holds on a directory (a descriptor or a handle).
 using LockId = std::int64_t;
+
+// A directory the launcher holds open while it walks it (a descriptor, or a
+// handle that keeps the folder from being renamed or replaced).
+using DirectoryId = std::int64_t;
 
 class Platform {
  public:
@@ -44,6 +68,9 @@ class Platform {
   virtual char path_separator() const = 0;
   // Separates the entries of a class path.
   virtual char class_path_separator() const = 0;
+  // Whether the VM takes file names as UTF-8 text, so that a path that is
+  // not UTF-8 cannot be handed to it.
+  virtual bool names_must_be_utf8() const = 0;
   // Name of the environment variable a Java VM takes its class path from.
   virtual std::string class_path_variable() const = 0;
 
@@ -51,6 +78,10 @@ class Platform {
   virtual std::optional<std::string> executable_path() = 0;
   // The whole content of an existing, readable file, or nullopt.
   virtual std::optional<std::vector<unsigned char>> read_file(const std::string& path) = 0;
+  // The bytes of an existing, readable regular file, mapped rather than read
+  // into memory, so that a file far larger than memory costs only the pages
+  // looked at; nullptr when it cannot be opened or mapped.
+  virtual std::unique_ptr<FileImage> map_file(const std::string& path) = 0;
   // Creates or truncates a file only the user can use, never through a
   // symbolic link, and writes all of `data`; false on any failure.
   virtual bool write_new_file(const std::string& path, const unsigned char* data, std::size_t size) = 0;
@@ -60,23 +91,35 @@ class Platform {
   virtual std::optional<std::string> temporary_path() = 0;
   // Creates a private directory; false when it fails or already exists.
   virtual bool create_directory(const std::string& path) = 0;
-  // The entries of a directory without "." and "..", or nullopt.
-  virtual std::optional<std::vector<DirectoryEntry>> list_directory(const std::string& path) = 0;
-  // Removes an empty directory.
-  virtual bool remove_directory(const std::string& path) = 0;
-  // Deletes a file or a symbolic link (never what it points to).
-  virtual bool delete_file(const std::string& path) = 0;
+  // Opens a directory for walking: `name` inside the open directory `parent`,
+  // or the path `name` when there is no parent (resolved as the system does:
+  // a temporary directory may be a link). A name inside an open directory
+  // is never followed as a symbolic link (or any other kind of link). With `own_only`, only a
+  // directory owned by the user running the launcher, which is then made
+  // listable and writable for its owner, so that a tree the application
+  // made read-only can still be emptied. What it names cannot be swapped
+  // for something else while it is open. nullopt otherwise.
+  virtual std::optional<DirectoryId> open_directory(std::optional<DirectoryId> parent, const std::string& name,
+                                                    bool own_only) = 0;
+  virtual void close_directory(DirectoryId directory) = 0;
+  // The entries of an open directory without "." and "..", or nullopt.
+  virtual std::optional<std::vector<DirectoryEntry>> list_directory(DirectoryId directory) = 0;
+  // Removes the empty directory `name` inside an open directory.
+  virtual bool remove_directory(DirectoryId parent, const std::string& name) = 0;
+  // Deletes the file or link `name` inside an open directory (never what a link points to).
+  virtual bool delete_file(DirectoryId parent, const std::string& name) = 0;
+  // Whether users other than its owner may write into an open directory
+  // without its sticky bit, so that they could rename or replace what
+  // others made there.
+  virtual bool others_may_replace_entries(DirectoryId directory) = 0;
   // Sets a variable of the launcher's environment, inherited by processes it starts.
   virtual bool set_environment(const std::string& name, const std::string& value) = 0;
-  // Lets the owner list and empty a directory the application may have made
-  // read-only, before it is removed; never follows a symbolic link.
-  virtual bool make_directory_removable(const std::string& path) = 0;
 
-  // Takes an advisory lock on a directory without waiting; nullopt when
-  // another process holds it or it cannot be taken. With `inherit`, the
-  // processes the launcher starts hold it too, so a workspace stays locked
-  // while a VM still uses it after its launcher was killed.
-  virtual std::optional<LockId> lock_directory(const std::string& path, bool inherit) = 0;
+  // Takes an advisory lock on an open directory without waiting; nullopt
+  // when another process holds it or it cannot be taken. With `inherit`,
+  // the processes the launcher starts hold it too, so a workspace stays
+  // locked while a VM still uses it after its launcher was killed.
+  virtual std::optional<LockId> lock_directory(DirectoryId directory, bool inherit) = 0;
   virtual void unlock_directory(LockId lock) = 0;
 
   // Random bits from the system's generator (never a guessable seed), or nullopt.

@@ -8,6 +8,8 @@
 #include <linux/fs.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -15,6 +17,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -115,7 +118,12 @@ std::vector<std::string> program_candidates(const std::string& program) {
 
 // Runs in the child between fork and exec: only async-signal-safe calls.
 [[noreturn]] void exec_candidates(const std::vector<const char*>& candidates, char* const* argv, char* const* envp,
-                                  int report_fd, const sigset_t& unblock) {
+                                  int report_fd, const sigset_t& unblock, pid_t launcher) {
+  // The VM goes with its launcher, even one killed outright: nothing else
+  // would stop it, and its workspace would wait for the next launch. A
+  // launcher already gone before this line took effect is seen here.
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != launcher) _exit(127);
   struct sigaction dfl;
   std::memset(&dfl, 0, sizeof dfl);
   dfl.sa_handler = SIG_DFL;
@@ -306,6 +314,55 @@ std::optional<std::vector<unsigned char>> PosixPlatform::read_file(const std::st
   return out;
 }
 
+namespace {
+
+class MappedFile : public FileImage {
+ public:
+  MappedFile(void* data, std::size_t size) : data_(data), size_(size) {}
+  ~MappedFile() override {
+    if (size_ > 0) munmap(data_, size_);
+  }
+  const unsigned char* data() const override { return size_ > 0 ? static_cast<const unsigned char*>(data_) : nullptr; }
+  std::size_t size() const override { return size_; }
+
+ private:
+  void* data_;
+  std::size_t size_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileImage> PosixPlatform::map_file(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    failed();
+    return nullptr;
+  }
+  struct stat st;
+  std::unique_ptr<FileImage> out;
+  if (fstat(fd, &st) != 0) {
+    failed();
+  } else if (!S_ISREG(st.st_mode)) {
+    failed(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+  } else if (st.st_size == 0) {
+    out = std::make_unique<MappedFile>(nullptr, 0);
+  } else if (static_cast<std::uint64_t>(st.st_size) > SIZE_MAX) {
+    failed(EFBIG);
+  } else {
+    const std::size_t size = static_cast<std::size_t>(st.st_size);
+    void* data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (data == MAP_FAILED) {
+      failed();
+    } else {
+      // The scan reads front to back once: pages behind it may go at once.
+      madvise(data, size, MADV_SEQUENTIAL);
+      out = std::make_unique<MappedFile>(data, size);
+    }
+  }
+  close(fd);
+  return out;
+}
+
 bool PosixPlatform::write_new_file(const std::string& path, const unsigned char* data, std::size_t size) {
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return failed();
@@ -331,8 +388,56 @@ bool PosixPlatform::create_directory(const std::string& path) {
   return true;
 }
 
-std::optional<std::vector<DirectoryEntry>> PosixPlatform::list_directory(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+std::optional<DirectoryId> PosixPlatform::open_directory(std::optional<DirectoryId> parent, const std::string& name,
+                                                         bool own_only) {
+  const int at = parent ? static_cast<int>(*parent) : AT_FDCWD;
+  // A path-only descriptor first: it opens even a directory the application
+  // left unreadable, and its owner is checked before anything is changed.
+  // A whole path is taken as the system resolves it (many systems link
+  // /tmp elsewhere); a name inside an open directory is never followed.
+  int path_fd = openat(at, name.c_str(), O_PATH | O_DIRECTORY | (parent ? O_NOFOLLOW : 0) | O_CLOEXEC);
+  if (path_fd < 0) {
+    failed();
+    return std::nullopt;
+  }
+  struct stat st;
+  if (fstat(path_fd, &st) != 0) {
+    int error = errno;
+    close(path_fd);
+    failed(error);
+    return std::nullopt;
+  }
+  if (own_only) {
+    if (st.st_uid != geteuid()) {
+      close(path_fd);
+      failed(EPERM);
+      return std::nullopt;
+    }
+    // The descriptor's own name in /proc reaches exactly this directory.
+    if ((st.st_mode & S_IRWXU) != S_IRWXU)
+      chmod(("/proc/self/fd/" + std::to_string(path_fd)).c_str(), (st.st_mode & 07777) | S_IRWXU);
+  }
+  int fd = openat(path_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int error = errno;
+  close(path_fd);
+  if (fd < 0) {
+    failed(error);
+    return std::nullopt;
+  }
+  struct stat again;
+  if (fstat(fd, &again) != 0 || again.st_dev != st.st_dev || again.st_ino != st.st_ino) {
+    close(fd);
+    failed(ESTALE);
+    return std::nullopt;
+  }
+  return static_cast<DirectoryId>(fd);
+}
+
+void PosixPlatform::close_directory(DirectoryId directory) { close(static_cast<int>(directory)); }
+
+std::optional<std::vector<DirectoryEntry>> PosixPlatform::list_directory(DirectoryId directory) {
+  // A listing of its own: the held descriptor keeps its place for later walks.
+  int fd = openat(static_cast<int>(directory), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
   if (!dir) {
     failed();
@@ -347,7 +452,7 @@ std::optional<std::vector<DirectoryEntry>> PosixPlatform::list_directory(const s
     bool is_directory = entry->d_type == DT_DIR;
     if (entry->d_type == DT_UNKNOWN) {
       struct stat st;
-      is_directory = lstat((path + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+      is_directory = fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
     }
     entries.push_back({name, is_directory});
     errno = 0;
@@ -361,39 +466,27 @@ std::optional<std::vector<DirectoryEntry>> PosixPlatform::list_directory(const s
   return entries;
 }
 
-bool PosixPlatform::remove_directory(const std::string& path) { return rmdir(path.c_str()) == 0 || failed(); }
+bool PosixPlatform::remove_directory(DirectoryId parent, const std::string& name) {
+  return unlinkat(static_cast<int>(parent), name.c_str(), AT_REMOVEDIR) == 0 || failed();
+}
 
-bool PosixPlatform::delete_file(const std::string& path) { return unlink(path.c_str()) == 0 || failed(); }
+bool PosixPlatform::delete_file(DirectoryId parent, const std::string& name) {
+  return unlinkat(static_cast<int>(parent), name.c_str(), 0) == 0 || failed();
+}
+
+bool PosixPlatform::others_may_replace_entries(DirectoryId directory) {
+  struct stat st;
+  if (fstat(static_cast<int>(directory), &st) != 0) return false;
+  return (st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (st.st_mode & S_ISVTX) == 0;
+}
 
 bool PosixPlatform::set_environment(const std::string& name, const std::string& value) {
   return setenv(name.c_str(), value.c_str(), 1) == 0 || failed();
 }
 
-bool PosixPlatform::make_directory_removable(const std::string& path) {
-  int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0 && errno == EACCES) {
-    // Not even readable: a path-only descriptor still allows the change of mode.
-    fd = open(path.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd >= 0) {
-      struct stat st;
-      bool ok = fstat(fd, &st) == 0 &&
-                chmod(("/proc/self/fd/" + std::to_string(fd)).c_str(), (st.st_mode & 07777) | S_IRWXU) == 0;
-      int error = errno;
-      close(fd);
-      return ok || failed(error);
-    }
-  }
-  if (fd < 0) return failed();
-  struct stat st;
-  bool ok = fstat(fd, &st) == 0;
-  if (ok && (st.st_mode & S_IRWXU) != S_IRWXU) ok = fchmod(fd, (st.st_mode & 07777) | S_IRWXU) == 0;
-  int error = errno;
-  close(fd);
-  return ok || failed(error);
-}
-
-std::optional<LockId> PosixPlatform::lock_directory(const std::string& path, bool inherit) {
-  int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | (inherit ? 0 : O_CLOEXEC));
+std::optional<LockId> PosixPlatform::lock_directory(DirectoryId directory, bool inherit) {
+  // A descriptor of its own, so that the lock lives exactly as long as it.
+  int fd = openat(static_cast<int>(directory), ".", O_RDONLY | O_DIRECTORY | (inherit ? 0 : O_CLOEXEC));
   if (fd < 0) {
     failed();
     return std::nullopt;
@@ -461,11 +554,12 @@ std::optional<ProcessId> PosixPlatform::start_process(const std::string& command
     failed(EINTR);
     return std::nullopt;
   }
+  const pid_t launcher = getpid();
   pid_t pid = fork();
   int fork_error = errno;
   if (pid == 0) {
     close(report[0]);
-    exec_candidates(candidate_ptrs, argv.data(), envp.data(), report[1], stops);
+    exec_candidates(candidate_ptrs, argv.data(), envp.data(), report[1], stops, launcher);
   }
   if (pid > 0) g_child = pid;
   sigprocmask(SIG_SETMASK, &previous, nullptr);

@@ -114,12 +114,58 @@ TEST(PosixPlatform, ListDirectoryDoesNotFollowLinks) {
   fs::create_directory(dir / "sub");
   write_text(dir / "file", "");
   fs::create_directory_symlink(dir / "sub", dir / "link");
-  auto entries = p.list_directory(dir.path());
+  std::optional<DirectoryId> open = p.open_directory(std::nullopt, dir.path(), false);
+  ASSERT_TRUE(open.has_value());
+  auto entries = p.list_directory(*open);
   ASSERT_TRUE(entries.has_value());
   std::map<std::string, bool> seen;
   for (const DirectoryEntry& e : *entries) seen[e.name] = e.is_directory;
   EXPECT_EQ(seen, (std::map<std::string, bool>{{"sub", true}, {"file", false}, {"link", false}}));
-  EXPECT_EQ(p.list_directory(dir / "missing"), std::nullopt);
+  // Neither a link nor a missing name opens as a directory.
+  EXPECT_EQ(p.open_directory(*open, "link", false), std::nullopt);
+  EXPECT_EQ(p.open_directory(*open, "missing", false), std::nullopt);
+  p.close_directory(*open);
+}
+
+// Directories of another user are neither entered nor changed, and a
+// removal walks what it opened, not what a name points to by then.
+TEST(PosixPlatform, OpenDirectoryAsOwnTakesOnlyTheUsersOwn) {
+  PosixPlatform p;
+  TempDir dir;
+  fs::create_directory(dir / "mine");
+  fs::create_directory(dir / "theirs");
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown((dir / "theirs").c_str(), 65534, 65534), 0);
+  } else {
+    GTEST_SKIP() << "needs root to give a directory to another user";
+  }
+  chmod((dir / "theirs").c_str(), 0500);
+  std::optional<DirectoryId> top = p.open_directory(std::nullopt, dir.path(), false);
+  ASSERT_TRUE(top.has_value());
+  std::optional<DirectoryId> mine = p.open_directory(*top, "mine", true);
+  EXPECT_TRUE(mine.has_value());
+  if (mine) p.close_directory(*mine);
+  EXPECT_EQ(p.open_directory(*top, "theirs", true), std::nullopt);
+  EXPECT_EQ(mode_of(dir / "theirs") & 0777, 0500u);  // not made removable either
+  p.close_directory(*top);
+}
+
+TEST(PosixPlatform, SharedDirectoryWithoutStickyBitIsNoticed) {
+  PosixPlatform p;
+  TempDir dir;
+  struct Case {
+    mode_t mode;
+    bool replaceable;
+  } cases[] = {{0700, false}, {0755, false}, {01777, false}, {0777, true}, {0770, true}, {01770, false}};
+  for (const Case& c : cases) {
+    fs::create_directory(dir / "t");
+    chmod((dir / "t").c_str(), c.mode);
+    std::optional<DirectoryId> open = p.open_directory(std::nullopt, dir / "t", false);
+    ASSERT_TRUE(open.has_value());
+    EXPECT_EQ(p.others_may_replace_entries(*open), c.replaceable) << std::oct << c.mode;
+    p.close_directory(*open);
+    fs::remove(dir / "t");
+  }
 }
 
 TEST(PosixPlatform, RemoveWorkspaceTreeKeepsWhatLinksPointTo) {
@@ -234,15 +280,16 @@ TEST(PosixPlatform, FailuresKeepTheSystemsReason) {
 TEST(PosixPlatform, DirectoryLockIsExclusiveUntilReleased) {
   PosixPlatform p;
   TempDir dir;
-  std::optional<LockId> first = p.lock_directory(dir.path(), false);
+  std::optional<DirectoryId> open = p.open_directory(std::nullopt, dir.path(), false);
+  ASSERT_TRUE(open.has_value());
+  std::optional<LockId> first = p.lock_directory(*open, false);
   ASSERT_TRUE(first.has_value());
-  EXPECT_EQ(p.lock_directory(dir.path(), false), std::nullopt);  // another descriptor, as another process
+  EXPECT_EQ(p.lock_directory(*open, false), std::nullopt);  // another descriptor, as another process
   p.unlock_directory(*first);
-  std::optional<LockId> again = p.lock_directory(dir.path(), false);
+  std::optional<LockId> again = p.lock_directory(*open, false);
   EXPECT_TRUE(again.has_value());
   if (again) p.unlock_directory(*again);
-  fs::create_directory_symlink(dir.path(), dir / "link");
-  EXPECT_EQ(p.lock_directory(dir / "link", false), std::nullopt);
+  p.close_directory(*open);
 }
 
 TEST(PosixPlatform, MakeDirectoryRemovableChangesDirectoriesNotLinkTargets) {
@@ -251,14 +298,19 @@ TEST(PosixPlatform, MakeDirectoryRemovableChangesDirectoriesNotLinkTargets) {
   for (mode_t mode : {0500, 0000, 0300}) {
     fs::create_directory(dir / "d");
     chmod((dir / "d").c_str(), mode);
-    EXPECT_TRUE(p.make_directory_removable(dir / "d")) << std::oct << mode;
+    std::optional<DirectoryId> open = p.open_directory(std::nullopt, dir / "d", true);
+    EXPECT_TRUE(open.has_value()) << std::oct << mode;
+    if (open) p.close_directory(*open);
     EXPECT_EQ(mode_of(dir / "d") & 0700, 0700u) << std::oct << mode;
     fs::remove(dir / "d");
   }
   fs::create_directory(dir / "target");
   chmod((dir / "target").c_str(), 0500);
   fs::create_directory_symlink(dir / "target", dir / "link");
-  EXPECT_FALSE(p.make_directory_removable(dir / "link"));
+  std::optional<DirectoryId> top = p.open_directory(std::nullopt, dir.path(), false);
+  ASSERT_TRUE(top.has_value());
+  EXPECT_EQ(p.open_directory(*top, "link", true), std::nullopt);
+  p.close_directory(*top);
   EXPECT_EQ(mode_of(dir / "target"), 0500u);
 }
 

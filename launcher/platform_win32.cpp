@@ -4,8 +4,10 @@
 #include <windows.h>
 #include <ntsecapi.h>
 #include <shellapi.h>
+#include <aclapi.h>
 
 #include <cstdint>
+#include <memory>
 #include <ctime>
 
 namespace quillpod {
@@ -33,6 +35,20 @@ class FileHandle {
 
  private:
   HANDLE h_;
+};
+
+// A file's bytes as a view of its mapping; the mapping object itself may be
+// closed once the view exists.
+class MappedView : public FileImage {
+ public:
+  MappedView(void* view, std::size_t size) : view_(view), size_(size) {}
+  ~MappedView() override { UnmapViewOfFile(view_); }
+  const unsigned char* data() const override { return static_cast<const unsigned char*>(view_); }
+  std::size_t size() const override { return size_; }
+
+ private:
+  void* view_;
+  std::size_t size_;
 };
 
 }  // namespace
@@ -101,6 +117,36 @@ std::optional<std::vector<unsigned char>> Win32Platform::read_file(const std::st
   return bytes;
 }
 
+std::unique_ptr<FileImage> Win32Platform::map_file(const std::string& path) {
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) {
+    failed();
+    return nullptr;
+  }
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.get(), &size)) {
+    failed();
+    return nullptr;
+  }
+  if (size.QuadPart == 0) return std::make_unique<OwnedFileImage>(std::vector<unsigned char>());
+  if (static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX) {
+    last_error_ = ERROR_FILE_TOO_LARGE;
+    return nullptr;
+  }
+  FileHandle mapping(CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+  if (!mapping.valid()) {
+    failed();
+    return nullptr;
+  }
+  void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
+  if (!view) {
+    failed();
+    return nullptr;
+  }
+  return std::make_unique<MappedView>(view, static_cast<std::size_t>(size.QuadPart));
+}
+
 bool Win32Platform::write_new_file(const std::string& path, const unsigned char* data, std::size_t size) {
   if (size > MAXDWORD) {
     last_error_ = ERROR_FILE_TOO_LARGE;
@@ -140,7 +186,101 @@ bool Win32Platform::create_directory(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0 || failed();
 }
 
-std::optional<std::vector<DirectoryEntry>> Win32Platform::list_directory(const std::string& path) {
+namespace {
+
+// Whether the account behind this process owns the object behind `h`: its
+// user, or the default owner its token gives new objects (an elevated
+// administrator's files belong to the Administrators group). A volume that
+// keeps no owners (FAT) has none to tell apart.
+bool owned_by_current_user(HANDLE h) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  DWORD r = GetSecurityInfo(h, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                            &descriptor);
+  if (r == ERROR_NOT_SUPPORTED) return true;
+  if (r != ERROR_SUCCESS || owner == nullptr) {
+    if (descriptor) LocalFree(descriptor);
+    SetLastError(r != ERROR_SUCCESS ? r : ERROR_INVALID_OWNER);
+    return false;
+  }
+  bool ours = false;
+  HANDLE token = nullptr;
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+    unsigned char buffer[512];
+    DWORD n = 0;
+    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &n))
+      ours = EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) != 0;
+    if (!ours && GetTokenInformation(token, TokenOwner, buffer, sizeof buffer, &n))
+      ours = EqualSid(owner, reinterpret_cast<TOKEN_OWNER*>(buffer)->Owner) != 0;
+    CloseHandle(token);
+  }
+  LocalFree(descriptor);
+  if (!ours) SetLastError(ERROR_INVALID_OWNER);
+  return ours;
+}
+
+}  // namespace
+
+std::optional<DirectoryId> Win32Platform::open_directory(std::optional<DirectoryId> parent, const std::string& name,
+                                                         bool own_only) {
+  std::string path = name;
+  if (parent) {
+    auto it = directories_.find(*parent);
+    if (it == directories_.end()) {
+      last_error_ = ERROR_INVALID_HANDLE;
+      return std::nullopt;
+    }
+    path = it->second.path + "\\" + name;
+  }
+  // Opened as the link itself, never its target, and without sharing
+  // deletion: while it is open nobody can rename it or put a junction in
+  // its place.
+  HANDLE h = CreateFileA(path.c_str(), FILE_LIST_DIRECTORY | READ_CONTROL | FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    failed();
+    return std::nullopt;
+  }
+  BY_HANDLE_FILE_INFORMATION info;
+  bool ok = GetFileInformationByHandle(h, &info) != 0;
+  if (ok && (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+             (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))) {
+    SetLastError(ERROR_DIRECTORY);
+    ok = false;
+  }
+  if (ok && own_only) ok = owned_by_current_user(h);
+  if (!ok) {
+    failed();
+    CloseHandle(h);
+    return std::nullopt;
+  }
+  // A read-only directory refuses removal.
+  if (own_only && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+    SetFileAttributesA(path.c_str(), info.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  const DirectoryId id = next_directory_++;
+  directories_[id] = OpenDirectory{path, id_of(h)};
+  return id;
+}
+
+void Win32Platform::close_directory(DirectoryId directory) {
+  auto it = directories_.find(directory);
+  if (it == directories_.end()) return;
+  CloseHandle(handle_of(it->second.handle));
+  directories_.erase(it);
+}
+
+std::string Win32Platform::path_of(DirectoryId directory) const {
+  auto it = directories_.find(directory);
+  return it == directories_.end() ? std::string() : it->second.path;
+}
+
+std::optional<std::vector<DirectoryEntry>> Win32Platform::list_directory(DirectoryId directory) {
+  const std::string path = path_of(directory);
+  if (path.empty()) {
+    last_error_ = ERROR_INVALID_HANDLE;
+    return std::nullopt;
+  }
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
@@ -160,11 +300,13 @@ std::optional<std::vector<DirectoryEntry>> Win32Platform::list_directory(const s
   return entries;
 }
 
-bool Win32Platform::remove_directory(const std::string& path) {
+bool Win32Platform::remove_directory(DirectoryId parent, const std::string& name) {
+  const std::string path = path_of(parent) + "\\" + name;
   return RemoveDirectoryA(path.c_str()) != 0 || failed();
 }
 
-bool Win32Platform::delete_file(const std::string& path) {
+bool Win32Platform::delete_file(DirectoryId parent, const std::string& name) {
+  const std::string path = path_of(parent) + "\\" + name;
   if (DeleteFileA(path.c_str())) return true;
   failed();
   const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -180,24 +322,16 @@ bool Win32Platform::delete_file(const std::string& path) {
   return false;
 }
 
+// The user's own temporary directory is what Windows hands out; its access
+// list, not a mode, says who may write there.
+bool Win32Platform::others_may_replace_entries(DirectoryId) { return false; }
+
 bool Win32Platform::set_environment(const std::string& name, const std::string& value) {
   return SetEnvironmentVariableA(name.c_str(), value.c_str()) != 0 || failed();
 }
 
-bool Win32Platform::make_directory_removable(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return failed();
-  // A link's target is never changed, and a read-only directory refuses removal.
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    last_error_ = ERROR_DIRECTORY;
-    return false;
-  }
-  if (!(attributes & FILE_ATTRIBUTE_READONLY)) return true;
-  return SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) != 0 ||
-         failed();
-}
-
-std::optional<LockId> Win32Platform::lock_directory(const std::string& path, bool inherit) {
+std::optional<LockId> Win32Platform::lock_directory(DirectoryId directory, bool inherit) {
+  const std::string path = path_of(directory);
   // An open handle with write access that shares no writing: a second one
   // fails with a sharing violation, while files inside are made and listed
   // freely and the directory can still be deleted.
@@ -234,11 +368,30 @@ std::optional<ProcessId> Win32Platform::start_process(const std::string& command
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info;
   ZeroMemory(&info, sizeof info);
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr, &startup,
-                      &info)) {
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS | CREATE_SUSPENDED, nullptr,
+                      nullptr, &startup, &info)) {
     failed();
     return std::nullopt;
   }
+  // The VM goes with its launcher, even one ended outright: its processes
+  // are in a job that the system ends when the launcher's last handle to it
+  // closes. Assigned before the VM runs a single instruction. A system that
+  // refuses (an older one, whose launcher already runs in a job) runs the VM
+  // as before.
+  if (!job_) {
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    if (job) {
+      JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits;
+      ZeroMemory(&limits, sizeof limits);
+      limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+      if (SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits))
+        job_ = id_of(job);
+      else
+        CloseHandle(job);
+    }
+  }
+  if (job_) AssignProcessToJobObject(handle_of(*job_), info.hProcess);
+  ResumeThread(info.hThread);
   CloseHandle(info.hThread);
   // The process handle stays open until the launcher ends.
   return id_of(info.hProcess);

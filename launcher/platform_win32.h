@@ -2,6 +2,8 @@
 // calls, with the fixed path buffers the launcher has always used there.
 #pragma once
 
+#include <map>
+
 #include "platform.h"
 
 namespace quillpod {
@@ -26,19 +28,24 @@ class Win32Platform : public Platform {
   char path_separator() const override { return '\\'; }
   char class_path_separator() const override { return ';'; }
   std::string class_path_variable() const override { return "classpath"; }
+  bool names_must_be_utf8() const override { return false; }
 
   std::optional<std::string> executable_path() override;
   std::optional<std::vector<unsigned char>> read_file(const std::string& path) override;
   bool write_new_file(const std::string& path, const unsigned char* data, std::size_t size) override;
   std::optional<std::string> temporary_path() override;
   bool create_directory(const std::string& path) override;
-  std::optional<std::vector<DirectoryEntry>> list_directory(const std::string& path) override;
-  bool remove_directory(const std::string& path) override;
-  bool delete_file(const std::string& path) override;
+  std::unique_ptr<FileImage> map_file(const std::string& path) override;
+  std::optional<DirectoryId> open_directory(std::optional<DirectoryId> parent, const std::string& name,
+                                            bool own_only) override;
+  void close_directory(DirectoryId directory) override;
+  std::optional<std::vector<DirectoryEntry>> list_directory(DirectoryId directory) override;
+  bool remove_directory(DirectoryId parent, const std::string& name) override;
+  bool delete_file(DirectoryId parent, const std::string& name) override;
+  bool others_may_replace_entries(DirectoryId directory) override;
   bool set_environment(const std::string& name, const std::string& value) override;
-  bool make_directory_removable(const std::string& path) override;
 
-  std::optional<LockId> lock_directory(const std::string& path, bool inherit) override;
+  std::optional<LockId> lock_directory(DirectoryId directory, bool inherit) override;
   void unlock_directory(LockId lock) override;
   std::optional<std::uint32_t> random_number() override;
   std::string last_error() const override;
@@ -58,6 +65,18 @@ class Win32Platform : public Platform {
   // Keeps the system's code of a call that failed; returns false.
   bool failed();
   unsigned long last_error_ = 0;  // a GetLastError() code, 0 while nothing failed
+
+  // The directories held open, by the ids handed out: where each is, and
+  // the handle that keeps it in place.
+  struct OpenDirectory {
+    std::string path;
+    std::int64_t handle;
+  };
+  std::map<DirectoryId, OpenDirectory> directories_;
+  // The job every VM runs in; kept open (never inherited) until the launcher ends.
+  std::optional<std::int64_t> job_;
+  DirectoryId next_directory_ = 1;
+  std::string path_of(DirectoryId directory) const;
 };
 
 }  // namespace quillpod

@@ -43,7 +43,11 @@ namespace quillpod::testing {
 
 // A stand-in launcher image followed by `B` and, when `config_lines` is
 // given, a `V` record carrying them.
-inline Bytes game_image(const std::optional<std::string>& config_lines, std::string_view boot = "\xCA\xFE\xBA\xBE boot") {
+// The start of a class file a Java 8 VM takes: magic number, version 52.0.
+constexpr std::string_view kClassHeader("\xCA\xFE\xBA\xBE\0\0\0\x34", 8);
+
+inline Bytes game_image(const std::optional<std::string>& config_lines,
+                        std::string_view boot = std::string_view("\xCA\xFE\xBA\xBE\0\0\0\x34 boot", 13)) {
   Bytes image = bytes_of("\x7F" "ELF launcher image stands here");
   image.resize(200, 0);
   append_record(image, 'B', boot);

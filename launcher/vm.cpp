@@ -73,15 +73,29 @@ std::optional<ProcessId> start_vm_command(Platform& platform, const std::string&
   return platform.start_process(command_line);
 }
 
+std::string signal_name(int signal) {
+  // The usual Linux numbers; others are named by number alone.
+  static const char* const kNames[] = {nullptr,   "SIGHUP",  "SIGINT",  "SIGQUIT", "SIGILL",  "SIGTRAP",
+                                       "SIGABRT", "SIGBUS",  "SIGFPE",  "SIGKILL", "SIGUSR1", "SIGSEGV",
+                                       "SIGUSR2", "SIGPIPE", "SIGALRM", "SIGTERM"};
+  std::string out = "signal " + std::to_string(signal);
+  if (signal > 0 && signal < static_cast<int>(sizeof kNames / sizeof kNames[0])) out += std::string(" (") + kNames[signal] + ")";
+  return out;
+}
+
 std::int32_t wait_exit_code(Platform& platform, std::optional<ProcessId> process, const Workspace& workspace,
-                            std::string* why) {
+                            std::string* why, int* killed_by) {
+  if (killed_by) *killed_by = 0;
   if (!process) return kErrorWaitFailed;
   ProcessEnd end = platform.wait_process(*process);
   if (!end.waited) {
     if (why) *why = with_reason("cannot wait for the Java VM", platform.last_error());
     return kErrorWaitFailed;
   }
-  if (end.signal != 0) return 128 + end.signal;
+  if (end.signal != 0) {
+    if (killed_by) *killed_by = end.signal;
+    return 128 + end.signal;
+  }
   if (end.status_is_8_bit) {
     std::optional<std::vector<unsigned char>> bytes = platform.read_file(workspace.boot_result_file);
     std::optional<std::int32_t> whole;
@@ -109,6 +123,16 @@ VmOutcome try_vm_commands(Platform& platform, const std::array<std::string, 3>& 
   std::string upgrade_why;
   bool& wait_failed = outcome.wait_failed;
   std::string not_started;  // the commands that could not start, and why the last did not
+  int killed_by = 0;        // the signal that ended the last run, or 0
+  bool last_killed = false;  // the last VM tried was ended by a signal before the application
+  // Whether the last run ended without the boot stage having touched its
+  // result file: the launcher's pending text is still there.
+  auto boot_stage_never_ran = [&](std::int32_t code) {
+    if (code == 0 || static_cast<std::uint32_t>(code) >= 10000u) return false;
+    std::optional<std::vector<unsigned char>> bytes = platform.read_file(workspace.boot_result_file);
+    const std::string pending = kBootResultPending;
+    return bytes && std::string(bytes->begin(), bytes->end()) == pending;
+  };
   // Ends the attempts on a stop signal: the application's own code when it
   // ran, else as a process stopped by that signal would (a VM stopped while
   // starting may say 1, which would read as a plain failure).
@@ -138,10 +162,19 @@ VmOutcome try_vm_commands(Platform& platform, const std::array<std::string, 3>& 
     }
     ran = true;
     std::string why;
-    outcome.code = wait_exit_code(platform, process, workspace, &why);
+    outcome.code = wait_exit_code(platform, process, workspace, &why, &killed_by);
     wait_failed = outcome.code == kErrorWaitFailed && !why.empty();
-    outcome.why = why.empty() ? "the Java VM " + command + " ended with exit code " + std::to_string(outcome.code)
-                              : why + " (" + command + ")";
+    if (!why.empty())
+      outcome.why = why + " (" + command + ")";
+    else if (killed_by != 0)
+      outcome.why = "the Java VM " + command + " was ended by " + signal_name(killed_by);
+    else if (boot_stage_never_ran(outcome.code))
+      // A VM that refuses an option or cannot reserve its memory ends with
+      // 1 before it runs any class; its own words went to standard error.
+      outcome.why = "the Java VM " + command + " stopped with exit code " + std::to_string(outcome.code) +
+                    " before it ran the boot stage (its own message, if it gave one, is above)";
+    else
+      outcome.why = "the Java VM " + command + " ended with exit code " + std::to_string(outcome.code);
     return true;
   };
 
@@ -167,10 +200,18 @@ VmOutcome try_vm_commands(Platform& platform, const std::array<std::string, 3>& 
       return outcome;
     }
     if (!asks_for_upgrade(outcome.code)) return outcome;
+    // Killed or crashed before the application ran: the next VM may do
+    // better, but a newer one is not what the last one asked for.
+    last_killed = killed_by != 0;
+    if (last_killed) continue;
     outcome.upgrade = true;
     upgrade_why = outcome.why + " before starting the application";
   }
-  if (outcome.upgrade)
+  if (last_killed) {
+    outcome.upgrade = false;
+    outcome.code = kErrorVmKilled;
+    outcome.why += " before starting the application";
+  } else if (outcome.upgrade)
     outcome.why = upgrade_why;
   else if (!ran)
     outcome.why = not_started.empty() ? "no Java VM command is allowed by the configuration's target" : not_started;

@@ -36,8 +36,12 @@ std::optional<ProcessId> start_vm_command(Platform& platform, const std::string&
 // signal n, and 10005 when there is no process or the wait fails. A nonzero
 // 8-bit status without the marker whose result file was left empty (a write
 // that failed on a full disk) is 10009, never a guess; `why` says so.
+// `killed_by` is set to the signal that ended the process, or 0.
 std::int32_t wait_exit_code(Platform& platform, std::optional<ProcessId> process, const Workspace& workspace,
-                            std::string* why = nullptr);
+                            std::string* why = nullptr, int* killed_by = nullptr);
+
+// How a signal is named in a reason line: "signal 9 (SIGKILL)".
+std::string signal_name(int signal);
 
 struct VmOutcome {
   bool started = false;      // a run left the marker file: the application ran

@@ -184,6 +184,8 @@ TEST(TryVmCommands, ExitCodeProtocol) {
        "quillpod ERROR #10005", "errorcodes", true},
       {"VM killed by a signal: 128 + n, try the next", {{"jview", {{0, false, false, 0, 9}}}, {"java", {{0, true}}}},
        {}, 0, {"jview", "java"}, "", ""},
+      {"the last VM killed by a signal: its own code, not an upgrade", {{"jview", {{0, false, false, 0, 9}}}},
+       {}, 1, {"jview"}, "quillpod ERROR #10040", "errorcodes"},
       {"stop signal during a run ends quietly with its code",
        {{"jview", {{143, false, false, 15}}}, {"java", {{0, true}}}}, {}, 143, {"jview"}, "", ""},
       {"stop signal skips the 10024 restart", {{"jview", {{10024, false, false, 2}, {0, true}}}}, jars, 130,

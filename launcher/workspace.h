@@ -23,7 +23,18 @@ struct Workspace {
   // exit statuses keep only 8 bits.
   std::string boot_result_file;
   bool created = false;  // this run made the directory: it is this run's to remove
+  // The temporary directory and the workspace, held open from the moment the
+  // workspace is made: it is emptied and removed through these, never by a
+  // path that someone may have replaced since.
+  std::optional<DirectoryId> temporary_handle;
+  std::optional<DirectoryId> handle;
 };
+
+// How many directories with a run name's form one launch looks into when it
+// sweeps stale workspaces: the sweep's cost stays the same however many such
+// directories others keep. Each launch starts at another place in the list,
+// so every stale workspace of ours is reached in time.
+constexpr int kSweepLimit = 64;
 
 // Attempts at a free run name after the first choice is taken: the next
 // ticks (launches in the same millisecond), then unpredictable names (names
@@ -56,17 +67,24 @@ int create_workspace(Platform& platform, const unsigned char* boot, std::size_t 
 // Writes kBootResultPending into the result file; false when it cannot.
 bool reserve_boot_result(Platform& platform, const Workspace& workspace);
 
-// Deletes the tree bottom-up without following symbolic links, making each
-// directory removable first; a file is deleted only when its path holds
+// Deletes the tree bottom-up through open directories, never following a
+// link and entering only directories of the user running the launcher,
+// making each removable first; a file is deleted only when its path holds
 // `run_name`, and the boot class file goes last, so a tree that stays is
 // still known as a workspace. What cannot go stays, silently. True when the
 // directory is gone.
 bool remove_workspace_tree(Platform& platform, const std::string& directory, const std::string& run_name);
 
+// The same for this run's own workspace, through the directories it held
+// open since it made them; the handle is closed.
+bool remove_workspace_tree(Platform& platform, Workspace& workspace);
+
 // Removes the workspaces of earlier runs whose launcher is gone (killed,
-// power lost): directories in the temporary directory with a run name's
-// form that hold the boot class file and whose lock is free. Nothing else
-// is touched. Best effort and silent.
+// power lost): directories of the user running the launcher in the open
+// temporary directory, with a run name's form, that hold the boot class file
+// and whose lock is free; at most kSweepLimit candidates a launch. Nothing
+// else is touched. Best effort and silent.
+void remove_stale_workspaces(Platform& platform, DirectoryId temporary, const std::string& temporary_path);
 void remove_stale_workspaces(Platform& platform, const std::string& temporary);
 
 }  // namespace quillpod

@@ -223,13 +223,14 @@ TEST(RemoveStaleWorkspaces, OnlyEndedRunsWorkspacesGo) {
 TEST(RemoveWorkspaceTree, DirectoriesMadeRemovableFirstBootClassLast) {
   struct Recording : FakePlatform {
     std::vector<std::string> order;
-    bool make_directory_removable(const std::string& path) override {
-      order.push_back("removable " + name(path));
-      return FakePlatform::make_directory_removable(path);
+    std::optional<DirectoryId> open_directory(std::optional<DirectoryId> parent, const std::string& n,
+                                              bool own_only) override {
+      if (own_only) order.push_back("removable " + n);
+      return FakePlatform::open_directory(parent, n, own_only);
     }
-    bool delete_file(const std::string& path) override {
-      order.push_back("delete " + name(path));
-      return FakePlatform::delete_file(path);
+    bool delete_file(DirectoryId parent, const std::string& n) override {
+      order.push_back("delete " + n);
+      return FakePlatform::delete_file(parent, n);
     }
   } p;
   p.directories.insert(kWs);

@@ -30,7 +30,17 @@ int main(int argc, char** argv) {
                  "Record connections served at once; more wait in line")
       ->check(CLI::Range(1, 100000))
       ->capture_default_str();
+  app.add_option("--max-per-address", o.max_per_peer,
+                 "Record connections one client address may hold open; more are closed at once")
+      ->check(CLI::Range(1, 100000))
+      ->capture_default_str();
+  double first_byte = o.first_byte_ms / 1000.0;
+  app.add_option("--first-byte-timeout", first_byte,
+                 "Seconds a new record connection may stay silent before it is closed")
+      ->check(CLI::Range(0.05, 600.0))
+      ->capture_default_str();
   CLI11_PARSE(app, argc, argv);
+  o.first_byte_ms = static_cast<int>(first_byte * 1000);
   o.read_timeout_ms = static_cast<int>(timeout * 1000);
   // A client that goes away while we answer must not end the server.
   std::signal(SIGPIPE, SIG_IGN);

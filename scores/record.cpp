@@ -1,6 +1,7 @@
 #include "record.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace scores {
 namespace {
@@ -30,6 +31,27 @@ std::string latin1_text(std::string_view latin1, std::size_t& chars) {
   return out;
 }
 
+// Whether the scrambled lines taken for a name hold the end of one record and
+// the start of another (an opt-in flag line, then a score line): two records
+// sent on one connection, which would otherwise be stored as one long name.
+bool holds_record_end(std::string_view name_lines) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t lf = name_lines.find('\n', start);
+    lines.push_back(unscramble(name_lines.substr(start, lf == std::string_view::npos ? std::string_view::npos : lf - start)));
+    if (lf == std::string_view::npos) break;
+    start = lf + 1;
+  }
+  for (std::size_t i = 1; i + 1 < lines.size(); ++i) {
+    const std::string& score = lines[i + 1];
+    if ((lines[i] == "0" || lines[i] == "1") && !score.empty() && score.size() <= 10 &&
+        score.find_first_not_of("0123456789") == std::string::npos)
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::variant<Record, Refusal> parse_record(std::string_view raw) {
@@ -57,12 +79,16 @@ std::variant<Record, Refusal> parse_record(std::string_view raw) {
     if (c < '0' || c > '9') return Refusal{"score is not decimal digits"};
     r.score = r.score * 10 + (c - '0');
   }
-  if (r.score >= (std::int64_t{1} << 31)) return Refusal{"score out of range"};
+  if (r.score > kMaxScore) return Refusal{"score above what the game can reach"};
+  if (r.score % 10 != 0) return Refusal{"score is not a multiple of ten"};
 
   // Line feeds left inside the name or address were "Q"s.
   std::size_t chars = 0;
-  r.name = latin1_text(unscramble(middle.substr(0, split)), chars);
+  const std::string_view name_lines = middle.substr(0, split);
+  if (holds_record_end(name_lines)) return Refusal{"record holds more than one record"};
+  r.name = latin1_text(unscramble(name_lines), chars);
   if (chars > kMaxFieldChars) return Refusal{"name longer than 64 characters"};
+  if (r.name.find_first_not_of(' ') == std::string::npos) return Refusal{"blank name"};
   r.email = latin1_text(unscramble(middle.substr(split + 1)), chars);
   if (chars > kMaxFieldChars) return Refusal{"e-mail address longer than 64 characters"};
 

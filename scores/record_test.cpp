@@ -23,15 +23,16 @@ TEST(Record, ReadsWhatTheGameSends) {
       {"unticked box, surrounding spaces kept", encode_record(10, "  Ivy ", " i@x.y", false), 10,
        "  Ivy ", " i@x.y", false},
       // "Q" scrambles to a line feed; the name keeps it.
-      {"Q in the name", encode_record(5, "QuinQ Q", "q@x.y", true), 5, "QuinQ Q", "q@x.y", true},
-      {"largest score", encode_record(2147483647, "a", "b", true), 2147483647, "a", "b", true},
-      {"zero, empty fields", encode_record(0, "", "", false), 0, "", "", false},
-      {"Latin-1 becomes UTF-8", encode_record(7, "Jos\xE9", "n\xF6@x.y", true), 7,
+      {"Q in the name", encode_record(50, "QuinQ Q", "q@x.y", true), 50, "QuinQ Q", "q@x.y", true},
+      {"Qs that look like lines", encode_record(50, "Q1Q", "q@x.y", true), 50, "Q1Q", "q@x.y", true},
+      {"largest score", encode_record(2147483640, "a", "b", true), 2147483640, "a", "b", true},
+      {"zero, empty address", encode_record(0, "a", "", false), 0, "a", "", false},
+      {"Latin-1 becomes UTF-8", encode_record(70, "Jos\xE9", "n\xF6@x.y", true), 70,
        "Jos\xC3\xA9", "n\xC3\xB6@x.y", true},
-      {"control characters dropped", encode_record(7, "A\tB\x01\x7F\x85", "e\x1Bm", true), 7, "AB",
+      {"control characters dropped", encode_record(70, "A\tB\x01\x7F\x85", "e\x1Bm", true), 70, "AB",
        "em", true},
       {"64 characters after dropping controls",
-       encode_record(7, std::string(64, 'n') + "\t\t", std::string(64, 'e'), false), 7,
+       encode_record(70, std::string(64, 'n') + "\t\t", std::string(64, 'e'), false), 70,
        std::string(64, 'n'), std::string(64, 'e'), false},
   };
   for (const Case& c : cases) {
@@ -63,12 +64,20 @@ TEST(Record, RefusesAnythingElse) {
       {"empty score", line("") + line("a") + line("b") + line("1")},
       {"eleven digits", line("00000000001") + line("a") + line("b") + line("1")},
       {"2^31", line("2147483648") + line("a") + line("b") + line("1")},
+      // What the game cannot send: its scores are tens up to 214748364 tens,
+      // its names are never blank.
+      {"not a multiple of ten", line("1235") + line("a") + line("b") + line("1")},
+      {"above the counter's reach", line("2147483650") + line("a") + line("b") + line("1")},
+      {"blank name", encode_record(10, "", "b", true)},
+      {"name of spaces", encode_record(10, "   ", "b", true)},
+      {"name of control characters", encode_record(10, "\t\x01", "b", true)},
+      {"two records on one connection", encode_record(10, "Alice", "a@x.org", true) + encode_record(20, "Bob", "b@x.org", false)},
       {"flag 2", line("1") + line("a") + line("b") + line("2")},
       {"flag two characters", line("1") + line("a") + line("b") + line("10")},
       {"empty flag", line("1") + line("a") + line("b") + line("")},
-      {"65-character name", encode_record(1, std::string(65, 'n'), "b", true)},
-      {"65-character address", encode_record(1, "a", std::string(65, 'e'), true)},
-      {"over 1 KiB", encode_record(1, std::string(600, '\t'), std::string(600, '\t'), true)},
+      {"65-character name", encode_record(10, std::string(65, 'n'), "b", true)},
+      {"65-character address", encode_record(10, "a", std::string(65, 'e'), true)},
+      {"over 1 KiB", encode_record(10, std::string(600, '\t'), std::string(600, '\t'), true)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

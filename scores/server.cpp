@@ -1,18 +1,22 @@
 #include "server.h"
 
-#include <httplib.h>
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <asio.hpp>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <algorithm>
 #include <deque>
+#include <map>
+#include <set>
 #include <functional>
 #include <mutex>
 #include <thread>
 
 #include "page.h"
+#include "page_listener.h"
 
 namespace scores {
 
@@ -33,7 +37,9 @@ class Recorder {
  public:
   using Done = std::function<void(bool stored)>;
 
-  explicit Recorder(Store& store) : store_(store), thread_([this] { loop(); }) {}
+  // `committed` is called (on the writer's thread) after each stored batch.
+  Recorder(Store& store, std::function<void()> committed)
+      : store_(store), committed_(std::move(committed)), thread_([this] { loop(); }) {}
   ~Recorder() { stop(); }
 
   void submit(Entry entry, Done done) {
@@ -63,10 +69,12 @@ class Recorder {
   void loop() {
     for (;;) {
       std::vector<Item> batch;
+      bool stopping = false;
       {
         std::unique_lock<std::mutex> lock(m_);
         cv_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
         if (queue_.empty()) return;
+        stopping = stopping_;
         while (!queue_.empty() && batch.size() < 1000) {
           batch.push_back(std::move(queue_.front()));
           queue_.pop_front();
@@ -76,21 +84,32 @@ class Recorder {
       entries.reserve(batch.size());
       for (Item& item : batch) entries.push_back(item.entry);
       bool stored = true;
-      try {
-        store_.add(entries);
-      } catch (const std::exception& e) {
+      if (stopping && gave_up_) {
+        // Stopping with a database that does not answer: the rest are
+        // answered as not stored at once, so that the server ends in time.
         stored = false;
-        log_line("cannot store " + std::to_string(entries.size()) + " record(s): " + e.what());
+        log_line("not storing " + std::to_string(entries.size()) + " record(s): stopping, and the database failed");
+      } else {
+        try {
+          store_.add(entries);
+          committed_();
+        } catch (const std::exception& e) {
+          stored = false;
+          gave_up_ = stopping;
+          log_line("cannot store " + std::to_string(entries.size()) + " record(s): " + e.what());
+        }
       }
       for (Item& item : batch) item.done(stored);
     }
   }
 
   Store& store_;
+  std::function<void()> committed_;
   std::mutex m_;
   std::condition_variable cv_;
   std::deque<Item> queue_;
   bool stopping_ = false;
+  bool gave_up_ = false;  // a batch failed after the stop was asked for (the writer thread's own)
   std::thread thread_;
 };
 
@@ -127,11 +146,12 @@ class RecordListener {
       tcp::endpoint peer_end = socket.remote_endpoint(ec);
       peer = ec ? "unknown" : peer_end.address().to_string();
     }
-    ~Connection() { owner.connection_ended(); }
+    ~Connection() { owner.connection_ended(peer); }
 
     void start() {
       auto self = shared_from_this();
-      timer.expires_after(std::chrono::milliseconds(owner.options_.read_timeout_ms));
+      // A short wait for the first byte, then the rest of the whole-record deadline.
+      timer.expires_after(std::chrono::milliseconds(std::min(owner.options_.first_byte_ms, owner.options_.read_timeout_ms)));
       timer.async_wait([self](const asio::error_code& ec) {
         if (ec) return;
         self->timed_out = true;
@@ -147,6 +167,7 @@ class RecordListener {
       socket.async_read_some(
           asio::buffer(buf.data() + len, buf.size() - len),
           [self](const asio::error_code& ec, std::size_t n) {
+            if (self->len == 0 && n > 0 && !self->timed_out) self->extend_deadline();
             self->len += n;
             if (self->timed_out) return self->refuse("no whole record within the deadline");
             if (self->len > kMaxRecordBytes) return self->refuse("record over 1 KiB");
@@ -156,16 +177,45 @@ class RecordListener {
           });
     }
 
-    void refuse(const std::string& why) {
+    // Once the record has begun, the whole-record deadline counts from the connection's start.
+    void extend_deadline() {
+      const auto rest = std::chrono::milliseconds(owner.options_.read_timeout_ms) -
+                        (std::chrono::steady_clock::now() - started);
+      if (rest <= std::chrono::milliseconds(owner.options_.first_byte_ms)) return;
+      timer.expires_after(std::chrono::duration_cast<std::chrono::milliseconds>(rest));
+      auto self = shared_from_this();
+      timer.async_wait([self](const asio::error_code& ec) {
+        if (ec) return;
+        self->timed_out = true;
+        asio::error_code ignored;
+        self->socket.cancel(ignored);
+        self->socket.close(ignored);
+      });
+    }
+
+    // Logs the refusal; a client still listening learns why in one line
+    // (`answer`), so that the game never shows a refused score as recorded.
+    void refuse(const std::string& why, bool answer = false) {
       timer.cancel();
       log_line("refused record from " + peer + ": " + why);
+      if (answer) return say("REFUSED " + why + "\n");
       asio::error_code ignored;
       socket.close(ignored);
     }
 
+    // Writes one answer line, then closes.
+    void say(std::string line) {
+      auto self = shared_from_this();
+      auto text = std::make_shared<std::string>(std::move(line));
+      asio::async_write(socket, asio::buffer(*text), [self, text](const asio::error_code&, std::size_t) {
+        asio::error_code ignored;
+        self->socket.close(ignored);
+      });
+    }
+
     void finish() {
       auto parsed = parse_record(std::string_view(buf.data(), len));
-      if (auto* no = std::get_if<Refusal>(&parsed)) return refuse(no->reason);
+      if (auto* no = std::get_if<Refusal>(&parsed)) return refuse(no->reason, true);
       timer.cancel();
       Record rec = std::get<Record>(std::move(parsed));
       std::string line = "accepted score " + std::to_string(rec.score) + " for " +
@@ -188,17 +238,10 @@ class RecordListener {
     void acknowledge(const std::string& line, bool stored) {
       if (!stored) {
         log_line("not stored: " + line.substr(std::string("accepted ").size()));
-        asio::error_code ignored;
-        socket.close(ignored);
-        return;
+        return say("FAILED the score could not be stored right now\n");
       }
       log_line(line);
-      auto self = shared_from_this();
-      asio::async_write(socket, asio::buffer("OK\n", 3),
-                        [self](const asio::error_code&, std::size_t) {
-                          asio::error_code ignored;
-                          self->socket.close(ignored);
-                        });
+      say("OK\n");
     }
 
     RecordListener& owner;
@@ -208,6 +251,7 @@ class RecordListener {
     std::size_t len = 0;
     bool timed_out = false;
     std::string peer;
+    std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
   };
 
   void accept() {
@@ -217,8 +261,22 @@ class RecordListener {
       accepting_ = false;
       if (stopped_) return;
       if (!ec) {
-        ++open_;
-        std::make_shared<Connection>(*this, std::move(socket))->start();
+        asio::error_code peer_ec;
+        tcp::endpoint peer_end = socket.remote_endpoint(peer_ec);
+        const std::string peer = peer_ec ? "unknown" : peer_end.address().to_string();
+        int& from_peer = per_peer_[peer];
+        if (from_peer >= options_.max_per_peer) {
+          // Said once while the address stays at its bound, not per connection.
+          if (capped_.insert(peer).second)
+            log_line("closing further record connections from " + peer + ": " +
+                     std::to_string(from_peer) + " are open already");
+          asio::error_code ignored;
+          socket.close(ignored);
+        } else {
+          ++from_peer;
+          ++open_;
+          std::make_shared<Connection>(*this, std::move(socket))->start();
+        }
       } else if (ec != asio::error::operation_aborted) {
         // Out of descriptors and the like: try again shortly rather than spin.
         log_line("accept failed: " + ec.message());
@@ -230,8 +288,15 @@ class RecordListener {
     });
   }
 
-  void connection_ended() {
+  void connection_ended(const std::string& peer) {
     --open_;
+    int left = 0;
+    auto it = per_peer_.find(peer);
+    if (it != per_peer_.end()) {
+      left = --it->second;
+      if (left <= 0) per_peer_.erase(it);
+    }
+    if (left < options_.max_per_peer) capped_.erase(peer);
     accept();
   }
 
@@ -241,6 +306,8 @@ class RecordListener {
   tcp::acceptor acceptor_;
   asio::steady_timer retry_{io_};
   int open_ = 0;
+  std::map<std::string, int> per_peer_;  // open record connections by client address
+  std::set<std::string> capped_;         // addresses told about their bound
   bool accepting_ = false;
   bool stopped_ = false;
 };
@@ -252,7 +319,21 @@ std::string endpoint_text(const std::string& host, unsigned short port) {
 
 }  // namespace
 
+namespace {
+
+// Room for every record connection, the page's and the database's: the
+// usual soft bound of 1,024 descriptors is raised as far as the hard one allows.
+void raise_descriptor_limit(int wanted) {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= static_cast<rlim_t>(wanted)) return;
+  limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, static_cast<rlim_t>(wanted));
+  setrlimit(RLIMIT_NOFILE, &limit);
+}
+
+}  // namespace
+
 int run_server(const Options& options) {
+  raise_descriptor_limit(options.max_connections + 512);
   std::unique_ptr<Store> store;
   try {
     store = open_store(options.database.empty() ? default_database_path() : options.database);
@@ -261,41 +342,17 @@ int run_server(const Options& options) {
     return 1;
   }
 
-  // The page: cpp-httplib's own thread pool answers requests.
-  httplib::Server http;
-  auto page = [&store](const httplib::Request&, httplib::Response& res, bool json) {
-    try {
-      std::vector<Ranked> best = store->best(kPageScores);
-      if (json)
-        res.set_content(render_json(best), "application/json; charset=utf-8");
-      else
-        res.set_content(render_html(best), "text/html; charset=utf-8");
-      res.set_header("Cache-Control", "no-cache");
-    } catch (const std::exception& e) {
-      log_line(std::string("cannot read scores: ") + e.what());
-      res.status = 503;
-      res.set_content("The high scores cannot be read right now.\n", "text/plain; charset=utf-8");
-    }
-  };
-  http.Get("/", [&](const httplib::Request& q, httplib::Response& r) { page(q, r, false); });
-  http.Get("/index.html", [&](const httplib::Request& q, httplib::Response& r) { page(q, r, false); });
-  http.Get("/scores.json", [&](const httplib::Request& q, httplib::Response& r) { page(q, r, true); });
-  // Without it a page written in parts waits for the client's delayed acknowledgement.
-  http.set_tcp_nodelay(true);
-  http.set_read_timeout(5, 0);
-  http.set_write_timeout(5, 0);
-  int http_port = options.http_port == 0 ? http.bind_to_any_port(options.bind)
-                                         : (http.bind_to_port(options.bind, options.http_port)
-                                                ? options.http_port
-                                                : -1);
-  if (http_port <= 0) {
-    log_line("cannot start: cannot listen for HTTP on " +
-             endpoint_text(options.bind, options.http_port));
+  asio::io_context io(1);
+  std::unique_ptr<PageListener> pages;
+  try {
+    pages = std::make_unique<PageListener>(io, options.bind, options.http_port, *store);
+  } catch (const std::exception& e) {
+    log_line("cannot start: cannot listen for HTTP on " + endpoint_text(options.bind, options.http_port) + ": " +
+             e.what());
     return 1;
   }
-
-  asio::io_context io(1);
-  Recorder recorder(*store);
+  const unsigned short http_port = pages->port();
+  Recorder recorder(*store, [&pages] { pages->scores_changed(); });
   std::unique_ptr<RecordListener> listener;
   try {
     listener = std::make_unique<RecordListener>(io, options, recorder);
@@ -311,22 +368,20 @@ int run_server(const Options& options) {
     log_line(std::string("stopping on ") + (signo == SIGTERM ? "SIGTERM" : "SIGINT") +
              ": finishing the records in hand");
     listener->stop();
-    http.stop();
+    pages->stop();
   });
 
-  std::thread http_thread([&http] { http.listen_after_bind(); });
-  // A stop asked for before the HTTP loop runs would be lost.
-  while (!http.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  pages->start();
   listener->start();
   log_line("started: records on " +
            endpoint_text(options.bind, listener->endpoint().port()) + ", page on http://" +
-           endpoint_text(options.bind, static_cast<unsigned short>(http_port)) + "/, " +
+           endpoint_text(options.bind, http_port) + "/, " +
            store->describe());
 
   // Runs until the listener is closed and every open connection has ended
   // (each within its deadline, or once its record is committed).
   io.run();
-  http_thread.join();
+  pages.reset();
   recorder.stop();
   log_line("stopped");
   return 0;

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <set>
@@ -168,6 +169,132 @@ TEST_P(ScoreServer, RecordReachesStorePageAndJson) {
   EXPECT_NE(log().find("accepted score 1230 for"), std::string::npos) << log();
 }
 
+// Connects to 127.0.0.1:port from another loopback address; -1 when refused.
+int connect_from(const char* source, unsigned short port) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in from{};
+  from.sin_family = AF_INET;
+  inet_pton(AF_INET, source, &from.sin_addr);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(port);
+  to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0 ||
+      connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// A sender that opens connections and never writes holds only its own share
+// of the server: an honest record from another address is stored at once,
+// not after the idle ones' deadlines. (Before the bound per address, 2,000
+// idle connections held every slot for a deadline each, and an honest record
+// waited 35 s.)
+TEST_P(ScoreServer, IdleConnectionsFromOneAddressDoNotShutOutOthers) {
+  start();
+  std::vector<int> idle;
+  for (int i = 0; i < 2000; ++i) {
+    int fd = connect_from("127.0.0.2", records_port);
+    if (fd >= 0) idle.push_back(fd);
+  }
+  ASSERT_GT(idle.size(), 1000u);
+  int fd = connect_to(records_port);
+  ASSERT_GE(fd, 0);
+  // Far longer than the answer takes, far shorter than the old wait.
+  timeval tv{10, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+  send_all(fd, encode_record(100, "Honest Holly", "h@x.y", true));
+  shutdown(fd, SHUT_WR);
+  EXPECT_EQ(reply(fd), "OK\n");
+  for (int f : idle) close(f);
+  EXPECT_EQ(stored(), (std::map<std::string, int>{{"Honest Holly", 1}}));
+  EXPECT_NE(log().find("closing further record connections from 127.0.0.2: 256 are open already"),
+            std::string::npos)
+      << log();
+}
+
+// Sends `signo` to a process and all its descendants (a PostgreSQL server
+// and its backends).
+void signal_tree(pid_t root, int signo) {
+  std::vector<pid_t> todo = {root};
+  while (!todo.empty()) {
+    pid_t p = todo.back();
+    todo.pop_back();
+    kill(p, signo);
+    std::ifstream children("/proc/" + std::to_string(p) + "/task/" + std::to_string(p) + "/children");
+    for (pid_t c; children >> c;) todo.push_back(c);
+  }
+}
+
+// A database that stops answering (its processes stopped) costs a deadline,
+// not the server: the record is answered as not stored, the page as
+// unavailable, SIGTERM still ends the server, and once the database is back
+// the first page is whole.
+TEST_P(ScoreServer, HungDatabaseHangsNothing) {
+  if (!postgresql()) GTEST_SKIP() << "a local SQLite file cannot hang this way";
+  start();
+  EXPECT_EQ(submit(records_port, encode_record(10, "Before", "b@x.y", true)), "OK\n");
+  const pid_t db = PostgresEnvironment::server.pid();
+  signal_tree(db, SIGSTOP);
+  const std::string answer = submit(records_port, encode_record(20, "During", "d@x.y", true));
+  {
+    httplib::Client c("127.0.0.1", http_port);
+    c.set_read_timeout(60, 0);
+    auto res = c.Get("/");
+    EXPECT_TRUE(res && res->status == 503);
+  }
+  kill(pid, SIGTERM);
+  const bool ended = eventually([&] { return waitpid(pid, nullptr, WNOHANG) == pid; });
+  if (!ended) kill(pid, SIGKILL);
+  pid = -1;
+  signal_tree(db, SIGCONT);
+  EXPECT_EQ(answer, "FAILED the score could not be stored right now\n");
+  EXPECT_TRUE(ended) << "SIGTERM did not end the server while the database hung";
+  start();
+  EXPECT_NE(get("/"), "HTTP failure") << log();
+  EXPECT_EQ(stored(), (std::map<std::string, int>{{"Before", 1}}));
+}
+
+// Clients that send their request a byte at a time hold no worker: the
+// page keeps answering everybody else, and each slow request is cut off at
+// its whole-request deadline however steadily it trickles.
+TEST_P(ScoreServer, SlowPageClientsDoNotTakeThePageDown) {
+  start();
+  ASSERT_EQ(submit(records_port, encode_record(100, "Holly", "h@x.y", true)), "OK\n");
+  std::vector<int> slow;
+  for (int i = 0; i < 64; ++i) {
+    int fd = connect_to(http_port);
+    if (fd >= 0) slow.push_back(fd);
+  }
+  ASSERT_EQ(slow.size(), 64u);
+  std::atomic<bool> done{false};
+  // Headers that never end, a byte every 300 ms: no read ever waits long.
+  std::thread trickle([&] {
+    const std::string request = "GET / HTTP/1.1\r\nHost: x\r\nX-Slow: yes\r\n";
+    for (std::size_t at = 0; !done; ++at) {
+      for (int fd : slow) send(fd, request.data() + at % request.size(), 1, MSG_NOSIGNAL);
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+  });
+  int answered = 0;
+  for (int i = 0; i < 10; ++i) {
+    httplib::Client c("127.0.0.1", http_port);
+    c.set_read_timeout(5, 0);
+    c.set_connection_timeout(5, 0);
+    auto res = c.Get("/scores.json");
+    if (res && res->status == 200 && res->body.find("Holly") != std::string::npos) ++answered;
+  }
+  done = true;
+  trickle.join();
+  EXPECT_EQ(answered, 10);
+  // Every trickling client was cut off (its reply is empty), none answered.
+  int cut = 0;
+  for (int fd : slow) cut += reply(fd).empty() ? 1 : 0;
+  EXPECT_EQ(cut, 64);
+}
+
 TEST_P(ScoreServer, BadRecordsAreRefusedWithoutHarmToOthers) {
   start({"--read-timeout", "1"});
   // Two clients that never finish hold their connections open meanwhile.
@@ -186,7 +313,15 @@ TEST_P(ScoreServer, BadRecordsAreRefusedWithoutHarmToOthers) {
       encode_record(10, std::string(2000, 'x'), "b", true),  // over 1 KiB
       "",
   };
-  for (const std::string& bytes : refused) EXPECT_EQ(submit(records_port, bytes), "") << bytes;
+  // Every refusal is answered with its reason while the client listens,
+  // except the record over 1 KiB, which is cut off unread.
+  const std::string answers[] = {
+      "REFUSED score is not decimal digits\n",    "REFUSED record not ended by a line feed\n",
+      "REFUSED name longer than 64 characters\n", "REFUSED record has fewer than four lines\n",
+      "",                                         "REFUSED empty record\n",
+  };
+  for (std::size_t i = 0; i < std::size(refused); ++i)
+    EXPECT_EQ(submit(records_port, refused[i]), answers[i]) << refused[i];
 
   // The deadline closes the two that never finished.
   EXPECT_EQ(reply(silent), "");
@@ -249,7 +384,7 @@ TEST_P(ScoreServer, KillNineLosesNoAcknowledgedRecord) {
     senders.emplace_back([&, t] {
       for (int i = 0; !down; ++i) {
         std::string name = "s" + std::to_string(t) + "-" + std::to_string(i);
-        std::string answer = submit(records_port, encode_record(i, name, "e@x.y", true));
+        std::string answer = submit(records_port, encode_record(i * 10, name, "e@x.y", true));
         if (answer == "refused") return;
         if (answer == "OK\n") {
           std::lock_guard<std::mutex> lock(m);
@@ -276,7 +411,7 @@ TEST_P(ScoreServer, KillNineLosesNoAcknowledgedRecord) {
   // The store opens again and serves the page.
   start();
   EXPECT_NE(get("/scores.json").find("{\"rank\":1,"), std::string::npos);
-  EXPECT_EQ(submit(records_port, encode_record(5, "after", "a@x.y", true)), "OK\n");
+  EXPECT_EQ(submit(records_port, encode_record(50, "after", "a@x.y", true)), "OK\n");
 }
 
 TEST_P(ScoreServer, StopSignalFinishesTheRecordInHand) {
@@ -346,6 +481,81 @@ TEST(ScoreServerStart, DefaultsAndFailures) {
     EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
   }
   close(taken);
+}
+
+// Several servers on one PostgreSQL database, as behind a load balancer:
+// records sent to them in turn, while one is killed and started again, are
+// each stored once and every server shows the same page in the same order.
+TEST(ScaleOut, ThreeServersOnOneDatabase) {
+  TempDir tmp;
+  const std::string database = PostgresEnvironment::server.create_database();
+  struct Server {
+    pid_t pid = -1;
+    std::string dir;
+    unsigned short records = 0, http = 0;
+  };
+  int starts = 0;
+  auto start = [&](Server& s) {
+    s.dir = tmp / ("server" + std::to_string(++starts));
+    std::filesystem::create_directory(s.dir);
+    s.pid = spawn({SCORES_BIN, {"--records-port", "0", "--http-port", "0", "--database", database}, base_env(), s.dir});
+    std::string line;
+    EXPECT_TRUE(eventually([&] {
+      for (const std::string& l : lines_of(read_text(s.dir + "/stderr")))
+        if (l.find("started: ") != std::string::npos) line = l;
+      return !line.empty();
+    }));
+    auto port_after = [&](const std::string& key) -> unsigned short {
+      std::size_t at = line.find(key);
+      return at == std::string::npos ? 0 : static_cast<unsigned short>(std::stoi(line.substr(at + key.size())));
+    };
+    s.records = port_after("records on 127.0.0.1:");
+    s.http = port_after("page on http://127.0.0.1:");
+  };
+  Server servers[3];
+  for (Server& s : servers) start(s);
+  for (const Server& s : servers) ASSERT_NE(s.records, 0) << read_text(s.dir + "/stderr");
+
+  int acknowledged = 0;
+  auto send_round = [&](int from, int to, std::vector<int> alive) {
+    for (int i = from; i < to; ++i) {
+      const Server& s = servers[alive[static_cast<std::size_t>(i) % alive.size()]];
+      if (submit(s.records, encode_record((i + 1) * 10, "r" + std::to_string(i), "e@x.y", true)) == "OK\n")
+        ++acknowledged;
+    }
+  };
+  send_round(0, 100, {0, 1, 2});
+  kill(servers[1].pid, SIGKILL);
+  finish(servers[1].pid, servers[1].dir);
+  send_round(100, 200, {0, 2});
+  start(servers[1]);
+  send_round(200, 300, {0, 1, 2});
+  EXPECT_EQ(acknowledged, 300);
+
+  std::string first;
+  for (const Server& s : servers) {
+    httplib::Client c("127.0.0.1", s.http);
+    c.set_read_timeout(30, 0);
+    auto res = c.Get("/scores.json");
+    ASSERT_TRUE(res && res->status == 200);
+    if (first.empty()) first = res->body;
+    EXPECT_EQ(res->body, first) << "servers disagree";
+    // The best 100 are the last 100 sent, best first.
+    EXPECT_LT(res->body.find("\"r299\""), res->body.find("\"r298\""));
+    EXPECT_NE(res->body.find("\"r200\""), std::string::npos);
+    EXPECT_EQ(res->body.find("\"r199\""), std::string::npos);
+  }
+  PGconn* c = PQconnectdb(database.c_str());
+  PGresult* r = PQexec(c, "SELECT count(*), count(DISTINCT name) FROM scores");
+  ASSERT_EQ(PQresultStatus(r), PGRES_TUPLES_OK) << PQerrorMessage(c);
+  EXPECT_EQ(std::string(PQgetvalue(r, 0, 0)), "300");
+  EXPECT_EQ(std::string(PQgetvalue(r, 0, 1)), "300");
+  PQclear(r);
+  PQfinish(c);
+  for (Server& s : servers) {
+    kill(s.pid, SIGTERM);
+    EXPECT_EQ(finish(s.pid, s.dir).exit_code, 0);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,10 @@
 // connection for the page.
 #include <libpq-fe.h>
 
+#include <poll.h>
+
+#include <cerrno>
+#include <chrono>
 #include <mutex>
 
 #include "store.h"
@@ -18,39 +22,99 @@ struct Result {
   Result& operator=(const Result&) = delete;
 };
 
+// How long one statement may take, and one connection attempt. A database
+// that stops answering (a hung host, a stopped process) must not hang the
+// server: past the deadline the connection is dropped and made anew before
+// its next use, and the record is answered as not stored.
+constexpr int kStatementSeconds = 3;
+constexpr int kConnectSeconds = 3;
+
+// The URL or key-value string with the client's time limits added, unless
+// the operator set them: a bounded connection attempt, and TCP keepalives
+// that notice a silent network peer.
+std::string with_client_limits(const std::string& url) {
+  const bool is_url = url.rfind("postgresql://", 0) == 0 || url.rfind("postgres://", 0) == 0;
+  std::string out = url;
+  auto add = [&](const std::string& key, const std::string& value) {
+    if (url.find(key + "=") != std::string::npos) return;
+    if (is_url)
+      out += (out.find('?') == std::string::npos ? "?" : "&") + key + "=" + value;
+    else
+      out += " " + key + "=" + value;
+  };
+  add("connect_timeout", std::to_string(kConnectSeconds));
+  add("keepalives", "1");
+  add("keepalives_idle", "10");
+  add("keepalives_interval", "5");
+  add("keepalives_count", "3");
+  return out;
+}
+
 class Connection {
  public:
-  explicit Connection(const std::string& url) : c_(PQconnectdb(url.c_str())) {
-    if (!c_) throw StoreError("cannot connect to PostgreSQL: out of memory");
-    if (PQstatus(c_) != CONNECTION_OK) {
-      std::string why = PQerrorMessage(c_);
-      PQfinish(c_);
-      throw StoreError("cannot connect to PostgreSQL: " + trim(why));
-    }
-    PQsetClientEncoding(c_, "UTF8");
+  explicit Connection(const std::string& url) : url_(with_client_limits(url)) { connect(); }
+  ~Connection() {
+    if (c_) PQfinish(c_);
   }
-  ~Connection() { PQfinish(c_); }
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
   // Makes a lost connection again; called only between transactions, so that
   // no transaction goes on over a new connection.
   void ensure() {
-    if (PQstatus(c_) != CONNECTION_OK) PQreset(c_);
+    if (c_ && PQstatus(c_) == CONNECTION_OK) return;
+    if (c_) PQfinish(c_);
+    c_ = nullptr;
+    connect();
   }
 
+  // Runs one statement and waits for its result at most kStatementSeconds.
   Result run(const std::string& sql, const std::vector<std::string>& params = {},
              ExecStatusType expect = PGRES_COMMAND_OK) {
+    if (!c_) throw StoreError("PostgreSQL: not connected");
     std::vector<const char*> values;
     for (const std::string& p : params) values.push_back(p.c_str());
-    Result res(PQexecParams(c_, sql.c_str(), static_cast<int>(values.size()), nullptr,
-                            values.data(), nullptr, nullptr, 0));
-    if (PQresultStatus(res.r) != expect)
+    if (!PQsendQueryParams(c_, sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(),
+                           nullptr, nullptr, 0))
       throw StoreError("PostgreSQL: " + trim(PQerrorMessage(c_)));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kStatementSeconds);
+    while (PQisBusy(c_)) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+      pollfd p{PQsocket(c_), POLLIN, 0};
+      int ready = left.count() > 0 ? poll(&p, 1, static_cast<int>(left.count())) : 0;
+      if (ready < 0 && errno == EINTR) continue;
+      if (ready <= 0) {
+        // Nobody answers: this connection is given up, never reused mid-way.
+        PQfinish(c_);
+        c_ = nullptr;
+        throw StoreError("PostgreSQL did not answer within " + std::to_string(kStatementSeconds) + " s");
+      }
+      if (!PQconsumeInput(c_)) throw StoreError("PostgreSQL: " + trim(PQerrorMessage(c_)));
+    }
+    PGresult* first = nullptr;
+    while (PGresult* r = PQgetResult(c_)) {
+      if (!first)
+        first = r;
+      else
+        PQclear(r);
+    }
+    Result res(first);
+    if (!first || PQresultStatus(first) != expect) throw StoreError("PostgreSQL: " + trim(PQerrorMessage(c_)));
     return Result(release(res));
   }
 
  private:
+  void connect() {
+    c_ = PQconnectdb(url_.c_str());
+    if (!c_) throw StoreError("cannot connect to PostgreSQL: out of memory");
+    if (PQstatus(c_) != CONNECTION_OK) {
+      std::string why = PQerrorMessage(c_);
+      PQfinish(c_);
+      c_ = nullptr;
+      throw StoreError("cannot connect to PostgreSQL: " + trim(why));
+    }
+    PQsetClientEncoding(c_, "UTF8");
+  }
   static PGresult* release(Result& res) {
     PGresult* r = res.r;
     res.r = nullptr;
@@ -60,7 +124,8 @@ class Connection {
     while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
     return s;
   }
-  PGconn* c_;
+  std::string url_;
+  PGconn* c_ = nullptr;
 };
 
 class PostgresqlStore final : public Store {

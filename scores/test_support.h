@@ -67,6 +67,8 @@ class Postgres {
   }
   ~Postgres() { stop(); }
 
+  pid_t pid() const { return pid_; }
+
   std::string admin_conninfo() const { return "host=" + dir_->path() + " user=scores dbname=postgres"; }
 
   // A fresh database and its URL for the server.

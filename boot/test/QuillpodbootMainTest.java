@@ -54,6 +54,9 @@ class QuillpodbootMainTest {
     @Test
     void everyResultCode() throws Exception {
         String echo = "main=bootapp.Echo\n";
+        byte[] future = BootFixture.classBytes(Echo.class);
+        future[6] = 0;
+        future[7] = (byte) 100;  // class-file version 100: Java 56
         byte[] corrupt = app(Echo.class).record();
         corrupt[corrupt.length - 20] ^= 0x55;
         List<Case> cases = List.of(
@@ -84,6 +87,9 @@ class QuillpodbootMainTest {
                 ws -> assertFalse(Files.exists(ws.resolve("jz.ky.TX")))),
             new Case("damaged main class", exe(echo, new BootFixture.Archive().add(BootFixture.className(Echo.class),
                 "not a class")), List.of(), 10024, false, "bootapp.Echo: java.lang.ClassFormatError", NONE),
+            new Case("main class built for a newer Java", exe(echo, new BootFixture.Archive()
+                .add(BootFixture.className(Echo.class), future)), List.of(), 10333, false,
+                "the application's class bootapp.Echo needs Java 56 or newer", NONE),
             new Case("unverifiable main class", exe("main=bootapp.Bad\n", new BootFixture.Archive()
                 .add("bootapp\\Bad.class", BootFixture.unverifiableClass("bootapp/Bad"))), List.of(), 10024, false,
                 "bootapp.Bad: java.lang.VerifyError", NONE),

@@ -120,6 +120,19 @@ class QuillpodbootTest {
     }
 
     @Test
+    void uncompressLeavesAStreamFarLongerThanTheArchiveUninflated() {
+        // Gigabytes of zeros after a small archive would keep every start busy
+        // for seconds; past the checked overrun the stream is not read, so
+        // even its damaged trailer goes unseen.
+        byte[] huge = BootFixture.gzip(new byte[4 * quillpodboot.CHECKED_OVERRUN]);
+        huge[huge.length - 8] ^= 1;
+        assertArrayEquals(new byte[10], quillpodboot.uncompress(huge, 0, huge.length, 10));
+        byte[] near = BootFixture.gzip(new byte[quillpodboot.CHECKED_OVERRUN / 2]);
+        near[near.length - 8] ^= 1;
+        assertNull(quillpodboot.uncompress(near, 0, near.length, 10), "a short overrun is read to check the trailer");
+    }
+
+    @Test
     void emptyArchiveWritesNothing() throws Exception {
         byte[] gz = BootFixture.gzip(BootFixture.latin1("whatever the stream holds"));
         byte[] body = quillpodboot.uncompress(gz, 0, gz.length, 0);

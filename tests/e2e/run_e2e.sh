@@ -106,5 +106,41 @@ has "':' in TMPDIR" "quillpod ERROR #10007" "$(cat "$work/err")"
 has "':' in TMPDIR" "quillpod: cannot use the temporary directory $work/tmp:colon" "$(cat "$work/err")"
 [ -z "$(ls -A "$work/tmp:colon")" ] || fail "':' in TMPDIR: left $(ls -A "$work/tmp:colon")"
 
+# Each failure names its true cause; the upgrade message only where a newer
+# Java would help. The cases, through the real launcher and the real VM:
+#   a damaged boot class: the executable is damaged, no VM is started;
+b=$("$pack" --list "$work/probe-java" | sed -n 's/^record B: at offset \([0-9]*\),.*/\1/p')
+cp "$work/probe-java" "$work/bad-boot"
+printf 'XXXX' | dd of="$work/bad-boot" bs=1 seek=$((b + 20)) conv=notrunc status=none
+run damaged-boot-class 1 bad-boot args
+has damaged-boot-class "quillpod ERROR #10002" "$err"
+has damaged-boot-class "is damaged" "$err"
+#   the application's class built for a newer Java than the VM: upgrade,
+#   naming the class and the release it needs;
+mkdir -p "$work/future/e2eapp"
+cp "$classes/e2eapp/Probe.class" "$work/future/e2eapp/"
+printf '\000\144' | dd of="$work/future/e2eapp/Probe.class" bs=1 seek=6 conv=notrunc status=none
+"$pack" --launcher "$launcher" --boot "$boot" -c main=e2eapp.Probe -c target=C -o "$work/future-app" \
+  "$work/future" || fail "packing future-app"
+run newer-class 1 future-app args
+has newer-class "Your Java VM needs to be upgraded" "$err"
+has newer-class "e2eapp.Probe needs Java 56 or newer" "$out$err"
+#   a VM option the VM refuses, and too little memory for the VM: the
+#   upgrade box still (an old VM ends the same way), with the VM's own words
+#   above a reason line that says it stopped before the boot stage.
+pack bad-option main=e2eapp.Probe target=C "vmargs=-XX:+NoSuchOptionAnywhere"
+run bad-option 1 bad-option args
+has bad-option "NoSuchOptionAnywhere" "$err"
+has bad-option "before it ran the boot stage (its own message, if it gave one, is above)" "$err"
+has bad-option "Your Java VM needs to be upgraded" "$err"
+tmp="$work/tmp-ulimit" && mkdir -p "$tmp"
+# (A VM that cannot reserve its heap ends with 1 and, on some VMs, no word;
+# one with far too little crashes, which is then named as such.)
+(ulimit -v 2000000; TMPDIR=$tmp "$work/probe-java" args >"$work/out" 2>"$work/err")
+[ $? -eq 1 ] || fail "ulimit -v: exit status, expected 1"$'\n'"$(cat "$work/err")"
+grep -qE "before it ran the boot stage|was ended by signal" "$work/err" \
+  || fail "ulimit -v: no reason line that tells why:"$'\n'"$(cat "$work/err")"
+[ -z "$(ls -A "$tmp")" ] || fail "ulimit -v: left in TMPDIR: $(ls -A "$tmp")"
+
 [ "$failures" -eq 0 ] && echo "all passed"
 exit $((failures > 0))

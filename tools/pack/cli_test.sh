@@ -137,6 +137,8 @@ check_error "no output" "no output given" "${base[@]}" app
 check_error "nothing to pack" "nothing to pack" "${base[@]}" -o bad
 check_error "list with extras" "--list takes only" --list out -o bad
 check_error "list of a plain file" "not a complete packed executable" --list launcher
+mkfifo pipe
+check_error "list of a pipe" "is not a regular file" --list pipe
 check_error "minver not dotted" "minver \"1.x\" is not a dotted version" "${base[@]}" -c minver=1.x -o bad app
 check_error "minver empty" "is not a dotted version" "${base[@]}" -c minver= -o bad app
 check_error "minver with a blank" "is not a dotted version" "${base[@]}" -c "minver=1.8 " -o bad app

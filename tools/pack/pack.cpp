@@ -439,6 +439,10 @@ bool list_executable(const unsigned char* file, std::size_t size, std::ostream& 
 Bytes read_file(const fs::path& path) {
   std::error_code ec;
   if (fs::is_directory(path, ec)) throw Error("cannot read " + path.string() + ": it is a directory");
+  // A pipe, a device or a socket would block the packer or never end.
+  const fs::file_status status = fs::status(path, ec);
+  if (!ec && fs::exists(status) && !fs::is_regular_file(status))
+    throw Error("cannot read " + path.string() + ": it is not a regular file");
   errno = 0;
   std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in) throw Error("cannot open " + path.string() + ": " + std::strerror(errno));
