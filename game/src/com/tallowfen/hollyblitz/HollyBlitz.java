@@ -621,9 +621,9 @@ public class HollyBlitz extends Frame implements Runnable {
             if (!ButtonRect.SUBMIT.contains(x, y)) {
                 return;
             }
-            if (scoreInterface.handleField.getText().trim().isEmpty()
-                    || scoreInterface.emailField.getText().trim().isEmpty()) {
-                alert("Error", "Enter a name and e-mail address.");
+            String problem = formProblem(scoreInterface.handleField.getText(), scoreInterface.emailField.getText());
+            if (problem != null) {
+                alert("Error", problem);
                 return;
             }
             int value;
@@ -674,7 +674,7 @@ public class HollyBlitz extends Frame implements Runnable {
     void submitScore(int theScore) {
         String name = scoreInterface.handleField.getText();
         String email = scoreInterface.emailField.getText();
-        if (name.trim().isEmpty() || email.trim().isEmpty()) {
+        if (formProblem(name, email) != null) {
             return;
         }
         byte[] record = scoreRecord(theScore, name, email, scoreInterface.emailCheckbox.getState());
@@ -689,14 +689,56 @@ public class HollyBlitz extends Frame implements Runnable {
             alert("Error", "Error sending score to server.");
             return;
         }
+        String refusal;
+        try {
+            refusal = ScoreConnection.readAnswer(connection, scoreSendMillis);
+        } catch (IOException | RuntimeException e) {
+            alert("Error", "Could not connect to high score server.");
+            return;
+        }
+        if (refusal != null) {
+            alert("Error", "Your score was not recorded: " + refusal);
+            return;
+        }
         alert("Success", "Your score has been recorded!");
+    }
+
+    /**
+     * What keeps the form from being sent, as the message for the player, or
+     * null when it can go: a name or address blank once its "#" characters
+     * are gone (the record drops them), one longer than the server takes, or
+     * characters the record's one byte per character cannot carry.
+     */
+    static String formProblem(String name, String email) {
+        String sentName = name.replace("#", "");
+        String sentEmail = email.replace("#", "");
+        if (sentName.trim().isEmpty() || sentEmail.trim().isEmpty()) {
+            return "Enter a name and e-mail address.";
+        }
+        if (sentName.length() > ScoreLimits.MAX_NAME_CHARS || sentEmail.length() > ScoreLimits.MAX_EMAIL_CHARS) {
+            return "Names and e-mail addresses can have at most " + ScoreLimits.MAX_NAME_CHARS + " characters.";
+        }
+        StringBuilder unsendable = new StringBuilder();
+        String both = sentName + sentEmail;
+        for (int i = 0; i < both.length(); i++) {
+            char c = both.charAt(i);
+            if (c > 255 && unsendable.indexOf(String.valueOf(c)) < 0) {
+                unsendable.append(unsendable.length() == 0 ? "" : " ").append(c);
+            }
+        }
+        if (unsendable.length() > 0) {
+            return "These characters cannot be sent: " + unsendable + ". Please leave them out.";
+        }
+        return null;
     }
 
     /** The four lines on the wire: each scrambled, each ended by a plain line feed. */
     static byte[] scoreRecord(int theScore, String name, String email, boolean optIn) {
         ByteArrayOutputStream out = new ByteArrayOutputStream();
         String[] lines = {
-            Integer.toString(pointsShown(theScore)), name.replace("#", ""), email.replace("#", ""), optIn ? "1" : "0",
+            Integer.toString(pointsShown(theScore)), name.replace("#", ""),
+            // A Q scrambles to a line feed, which would split the record; addresses are not case sensitive.
+            email.replace("#", "").replace('Q', 'q'), optIn ? "1" : "0",
         };
         for (String line : lines) {
             byte[] scrambled = cryptString(line);
@@ -759,9 +801,9 @@ public class HollyBlitz extends Frame implements Runnable {
         gameState = state;
     }
 
-    /** Adds a hit's points to the counter. */
+    /** Adds a hit's points to the counter, which stops where the shown score would overflow. */
     void addPoints(int points) {
-        score += points;
+        score = (int) Math.min((long) score + points, ScoreLimits.MAX_COUNTER);
     }
 
     /** The score as the player sees it and the server gets it: the counter times ten. */

@@ -8,6 +8,8 @@ import java.awt.Insets;
 import java.awt.LayoutManager;
 import java.awt.Rectangle;
 import java.awt.TextField;
+import java.awt.event.TextEvent;
+import java.awt.event.TextListener;
 import java.util.IdentityHashMap;
 import java.util.Map;
 
@@ -30,6 +32,8 @@ class ScoreInterface {
     ScoreInterface(HollyBlitz game) {
         this.game = game;
         scoreField.setEditable(false);
+        limitLength(handleField, ScoreLimits.MAX_NAME_CHARS);
+        limitLength(emailField, ScoreLimits.MAX_EMAIL_CHARS);
         emailCheckbox.setState(true);
         Placement placement = new Placement(game.playfield);
         game.setLayout(placement);
@@ -39,6 +43,21 @@ class ScoreInterface {
         place(placement, emailField, 310, 138, 128, 24);
         place(placement, emailCheckbox, 170, 180, 12, 12);
         setVisible(false);
+    }
+
+    /** The field takes no more characters than the score server does; the rest of a paste is cut. */
+    private static void limitLength(final TextField field, final int max) {
+        field.addTextListener(new TextListener() {
+            @Override
+            public void textValueChanged(TextEvent e) {
+                String text = field.getText();
+                if (text.length() > max) {
+                    int caret = field.getCaretPosition();
+                    field.setText(text.substring(0, max));
+                    field.setCaretPosition(Math.min(caret, max));
+                }
+            }
+        });
     }
 
     private void place(Placement placement, Component c, int x, int y, int width, int height) {
