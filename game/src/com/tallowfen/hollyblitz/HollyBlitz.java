@@ -450,98 +450,24 @@ public class HollyBlitz extends Frame implements Runnable {
         }
     }
 
-    /** Draws what the current state shows; a state that shows nothing new leaves the last picture. */
+    /** Draws what the current state shows into the back buffer. */
     void drawState() {
-        switch (gameState) {
-            case PLAYING:
-                gameDraw();
-                break;
-            case PAUSED:
-                pauseDraw();
-                break;
-            case POSTGAME:
-                gameDraw();
-                endGameDraw();
-                break;
-            case FRONTSCREEN:
-                frontSplash.drawObject();
-                break;
-            case BACKSCREEN1:
-                backSplashA.drawObject();
-                break;
-            case BACKSCREEN2:
-                backSplashB.drawObject();
-                break;
-            case SUBMITSCORE:
-                gameDraw();
-                scoreSplash.drawObject();
-                break;
-            default:
-                break;
-        }
+        screens.drawState();
     }
 
-    /** The world, back to front. */
+    /** The world, back to front, with the score line. */
     void gameDraw() {
-        background.drawObject();
-        drawSmoke(SMOKE);
-        drawAll(banners);
-        drawSleighs(true);
-        midground.drawObject();
-        if (base != null) {
-            base.drawObject();
-        }
-        if (gun != null) {
-            gun.drawObject();
-        }
-        drawAll(reins);
-        drawAll(reindeers);
-        drawSleighs(false);
-        drawAll(barracks);
-        drawSmoke(CHANGEPUFF);
-        drawAll(presents);
-        drawAll(parachutes);
-        drawAll(elves);
-        drawAll(shells);
-        screenText.draw(offscreen, "Score: " + pointsShown(score), 20, 466);
-        screenText.draw(offscreen, "Hit <ESC> to pause.", 340, 466);
+        screens.gameDraw();
     }
 
     /** The pause texts, over the picture the game was paused on. */
     void pauseDraw() {
-        screenText.draw(offscreen, "Game Paused", 220, 222);
-        screenText.draw(offscreen, "Press 'ESC' to resume or 'q' to quit.", 120, 252);
+        screens.pauseDraw();
     }
 
     /** The end-game panel over the world. */
     void endGameDraw() {
-        endSplash.drawObject();
-    }
-
-    private static void drawAll(Vector<? extends GameObject> list) {
-        for (int i = 0; i < list.size(); i++) {
-            list.get(i).drawObject();
-        }
-    }
-
-    /** Trail puffs fly behind the convoys, change puffs in front of the barracks. */
-    private void drawSmoke(int picture) {
-        for (int i = 0; i < smokeTrails.size(); i++) {
-            GameObject puff = smokeTrails.get(i);
-            if (puff.imageRef == picture) {
-                puff.drawObject();
-            }
-        }
-    }
-
-    /** Crashing sleighs fall behind the landscape, flying ones pass in front of it. */
-    private void drawSleighs(boolean inBackground) {
-        for (int i = 0; i < sleighs.size(); i++) {
-            GameObject sleigh = sleighs.get(i);
-            if (sleigh.drawInBackground == inBackground) {
-                sleigh.drawObject();
-            }
-        }
+        screens.endGameDraw();
     }
 
     /** Escape: a running game pauses, a paused one goes on; nothing elsewhere. */
@@ -655,6 +581,8 @@ public class HollyBlitz extends Frame implements Runnable {
         }
     }
 
+    /** Paints each screen into the back buffer. */
+    final ScreensPainter screens = new ScreensPainter(this);
     /** The score entry form; its controls are children of this window. */
     final ScoreInterface scoreInterface;
     /** Byte that scrambles every character of the score record. */
@@ -992,33 +920,12 @@ public class HollyBlitz extends Frame implements Runnable {
 
     /** Fills the picture table from the workspace and waits until every frame has loaded or failed. */
     void loadObjectImages() {
-        AssetFolder gifs = new AssetFolder(workspace, "XmasGifs");
-        for (int i = 0; i < fileList.length / 2; i++) {
-            ImageObject picture = new ImageObject();
-            gameImages[i] = picture;
-            String stem = fileList[2 * i];
-            int frames = Integer.parseInt(fileList[2 * i + 1]);
-            for (int k = 0; k < frames; k++) {
-                picture.objectImage[k] = imageManager.getImage(gifs.path(stem + k + ".gif"));
-            }
-        }
-        if (!imageManager.preloadAll(null)) {
-            System.err.println("Failed to load one or more images.");
-        } else {
-            System.err.println("All images loaded successfully.");
-        }
+        MediaLoader.loadImages(this);
     }
 
     /** Fills the sound table from the workspace; a missing file gives a clip that plays nothing. */
     void loadSounds() {
-        AssetFolder sounds = new AssetFolder(workspace, "XmasSounds");
-        int s = 1;
-        String stem;
-        while ((stem = getSoundFileReference(s)) != null) {
-            gameSounds[s] = new ApplicationAudioClip(sounds.path(stem + ".au"));
-            s++;
-        }
-        ApplicationAudioClip.loopSilence();
+        MediaLoader.loadSounds(this);
     }
 
     /** The file stem of a sound id, or null for an id without a sound. */
