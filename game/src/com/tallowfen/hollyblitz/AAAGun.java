@@ -25,10 +25,8 @@ class AAAGun extends GameObject {
     int ladderElves;
 
     AAAGun(HollyBlitz game) {
-        super(game);
-        gameType = HollyBlitz.AAAGUN;
-        imageRef = HollyBlitz.AAAGUN;
-        anim = barrelFrame(0);
+        super(game, HollyBlitz.AAAGUN, HollyBlitz.AAAGUN);
+                anim = barrelFrame(0);
         xPos = GUNX;
         yPos = GUNY;
         heading = 0;

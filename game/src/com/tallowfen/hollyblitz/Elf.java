@@ -20,11 +20,9 @@ class Elf extends GameObject {
     Parachute parachute;
 
     Elf(HollyBlitz game, Sleigh sleigh) {
-        super(game);
-        game.elves.add(this);
-        gameType = HollyBlitz.ELFFALLING;
         // The box comes from the parachuting picture, for life.
-        imageRef = HollyBlitz.ELFPARACHUTING;
+        super(game, HollyBlitz.ELFFALLING, HollyBlitz.ELFPARACHUTING);
+        game.elves.add(this);
         setCollisionRect();
         imageRef = HollyBlitz.ELFFALLING;
         anim = 0;

@@ -11,10 +11,8 @@ class Present extends GameObject {
     static final int REACH = 32;
 
     Present(HollyBlitz game, Sleigh sleigh) {
-        super(game);
+        super(game, HollyBlitz.PRESENTA, game.randomBelow(2) == 0 ? HollyBlitz.PRESENTA : HollyBlitz.PRESENTB);
         game.presents.add(this);
-        gameType = HollyBlitz.PRESENTA;
-        imageRef = game.randomBelow(2) == 0 ? HollyBlitz.PRESENTA : HollyBlitz.PRESENTB;
         setCollisionRect();
         anim = 0;
         collidesWithShell = true;

@@ -11,10 +11,8 @@ class Reindeer extends GameObject {
     final int teamPosition;
 
     Reindeer(HollyBlitz game, Sleigh sleigh, int position) {
-        super(game);
+        super(game, HollyBlitz.REINDEERLR, HollyBlitz.REINDEERLR);
         game.reindeers.add(this);
-        gameType = HollyBlitz.REINDEERLR;
-        imageRef = HollyBlitz.REINDEERLR;
         teamPosition = position;
         parent = sleigh;
         anim = 0;
