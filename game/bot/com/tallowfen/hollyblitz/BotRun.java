@@ -21,12 +21,9 @@ public final class BotRun {
         long steps = Long.parseLong(args[1]);
         long seed = args.length > 2 ? Long.parseLong(args[2]) : 1;
         BotGame game = new BotGame(seed);
-        game.workspace = workspace;
-        game.loadObjectImages();
-        game.createBackBuffer();
-        game.createPanels();
+        game.prepareHeadless(workspace);
         game.r.setSeed(seed);
-        game.gameState = HollyBlitz.FRONTSCREEN;
+        game.setGameState(HollyBlitz.FRONTSCREEN);
         long start = System.nanoTime();
         play(game, steps);
         double seconds = (System.nanoTime() - start) / 1e9;

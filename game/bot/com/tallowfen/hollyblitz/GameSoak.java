@@ -59,7 +59,7 @@ public final class GameSoak {
                 game.gun = null;
                 game.base = null;
                 game.sleighManager = null;
-                game.gameState = HollyBlitz.FRONTSCREEN;
+                game.setGameState(HollyBlitz.FRONTSCREEN);
             }
         };
     }
@@ -215,12 +215,9 @@ public final class GameSoak {
         long steps = Long.parseLong(args[1]);
         long seed = args.length > 2 ? Long.parseLong(args[2]) : 1;
         BotGame game = new BotGame(seed);
-        game.workspace = workspace;
-        game.loadObjectImages();
-        game.createBackBuffer();
-        game.createPanels();
+        game.prepareHeadless(workspace);
         game.r.setSeed(seed);
-        game.gameState = HollyBlitz.FRONTSCREEN;
+        game.setGameState(HollyBlitz.FRONTSCREEN);
         GameSoak soak = new GameSoak(game, steps, seed);
         long start = System.nanoTime();
         String problem = soak.run();

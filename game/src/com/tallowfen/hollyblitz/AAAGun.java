@@ -25,10 +25,8 @@ class AAAGun extends GameObject {
     int ladderElves;
 
     AAAGun(HollyBlitz game) {
-        super(game);
-        gameType = HollyBlitz.AAAGUN;
-        imageRef = HollyBlitz.AAAGUN;
-        anim = barrelFrame(0);
+        super(game, HollyBlitz.AAAGUN, HollyBlitz.AAAGUN);
+                anim = barrelFrame(0);
         xPos = GUNX;
         yPos = GUNY;
         heading = 0;
@@ -37,6 +35,12 @@ class AAAGun extends GameObject {
         setCollisionRect();
         collidesWithShell = false;
         drawInBackground = false;
+    }
+
+    /** An elf has reached its place on the ladder; returns how many are there now. */
+    int takeLadderElf() {
+        ladderElves += 1;
+        return ladderElves;
     }
 
     /** The barrel frame for a heading: 0 points left, 16 up, 31 right. */

@@ -2,7 +2,7 @@ package com.tallowfen.hollyblitz;
 
 /**
  * The names of the game's media: for every picture id the stem of its frame
- * files and how many frames it has (files XmasGifs/<stem><frame>.gif), and
+ * files, how many frames it has and their size (files XmasGifs/<stem><frame>.gif), and
  * for every sound id the stem of its file (XmasSounds/<stem>.au). The game
  * loads its media by these tables, and the media generators and checks read
  * them from here, so a name is written down only once. Plain data: nothing
@@ -11,64 +11,65 @@ package com.tallowfen.hollyblitz;
 public final class AssetTables {
 
     /** Stem and frame count, one pair per picture id in id order. */
-    private static final String[] FILE_LIST = {
-        "NullObject", "0",
-        "AAAGun", "32",
-        "AAAGunBase", "1",
-        "BackGround", "1",
-        "BarrackL", "1",
-        "BarrackLDecA", "1",
-        "BarrackLDecB", "1",
-        "BarrackLDecC", "6",
-        "BarrackR", "1",
-        "BarrackRDecA", "1",
-        "BarrackRDecB", "1",
-        "BarrackRDecC", "6",
-        "ElfCelebrating", "16",
-        "ElfClimbing", "8",
-        "ElfDecorating", "8",
-        "ElfFalling", "4",
-        "ElfLadder", "1",
-        "ElfParachuting", "1",
-        "ElfRunningLR", "8",
-        "ElfRunningRL", "8",
-        "ElfBlastedLR", "6",
-        "ElfBlastedRL", "6",
-        "ElfBouncing", "0",
-        "MidGround", "1",
-        "Parachute", "1",
-        "ParachuteBlasted", "1",
-        "ParachuteOpening", "4",
-        "PresentA", "8",
-        "PresentB", "8",
-        "PresentBlasted", "10",
-        "PresentAExploding", "21",
-        "PresentBExploding", "21",
-        "Rein", "1",
-        "ReindeerLR", "10",
-        "ReindeerRL", "10",
-        "ReindeerBlastedLR", "6",
-        "ReindeerBlastedRL", "6",
-        "SantaLR", "1",
-        "SantaRL", "1",
-        "SantaCrashingLR", "9",
-        "SantaCrashingRL", "9",
-        "Shell", "1",
-        "ShellBlastA", "10",
-        "ShellBlastB", "5",
-        "SleighElfLR", "1",
-        "SleighElfRL", "1",
-        "SleighCrashingLR", "9",
-        "SleighCrashingRL", "9",
-        "Smoke", "15",
-        "XmasTree", "12",
-        "Intro", "1",
-        "VisitThroneward", "1",
-        "VisitJava", "1",
-        "StudioFlag", "8",
-        "EndSplash", "1",
-        "ScoreSplash", "1",
-        "Puff", "7",
+    /** Stem, frame count, frame width and frame height (0 for a picture without frames), per picture id in id order. */
+    private static final String[][] PICTURES = {
+        {"NullObject", "0", "0", "0"},
+        {"AAAGun", "32", "70", "65"},
+        {"AAAGunBase", "1", "56", "68"},
+        {"BackGround", "1", "640", "420"},
+        {"BarrackL", "1", "79", "58"},
+        {"BarrackLDecA", "1", "79", "58"},
+        {"BarrackLDecB", "1", "79", "58"},
+        {"BarrackLDecC", "6", "79", "58"},
+        {"BarrackR", "1", "79", "58"},
+        {"BarrackRDecA", "1", "79", "58"},
+        {"BarrackRDecB", "1", "79", "58"},
+        {"BarrackRDecC", "6", "79", "58"},
+        {"ElfCelebrating", "16", "20", "34"},
+        {"ElfClimbing", "8", "15", "28"},
+        {"ElfDecorating", "8", "17", "33"},
+        {"ElfFalling", "4", "27", "32"},
+        {"ElfLadder", "1", "12", "29"},
+        {"ElfParachuting", "1", "25", "34"},
+        {"ElfRunningLR", "8", "22", "31"},
+        {"ElfRunningRL", "8", "22", "31"},
+        {"ElfBlastedLR", "6", "23", "29"},
+        {"ElfBlastedRL", "6", "23", "29"},
+        {"ElfBouncing", "0", "0", "0"},
+        {"MidGround", "1", "640", "163"},
+        {"Parachute", "1", "32", "13"},
+        {"ParachuteBlasted", "1", "32", "32"},
+        {"ParachuteOpening", "4", "32", "13"},
+        {"PresentA", "8", "32", "34"},
+        {"PresentB", "8", "32", "34"},
+        {"PresentBlasted", "10", "50", "50"},
+        {"PresentAExploding", "21", "183", "162"},
+        {"PresentBExploding", "21", "183", "162"},
+        {"Rein", "1", "58", "4"},
+        {"ReindeerLR", "10", "47", "46"},
+        {"ReindeerRL", "10", "47", "46"},
+        {"ReindeerBlastedLR", "6", "40", "45"},
+        {"ReindeerBlastedRL", "6", "40", "45"},
+        {"SantaLR", "1", "64", "63"},
+        {"SantaRL", "1", "63", "62"},
+        {"SantaCrashingLR", "9", "102", "107"},
+        {"SantaCrashingRL", "9", "102", "107"},
+        {"Shell", "1", "6", "6"},
+        {"ShellBlastA", "10", "28", "28"},
+        {"ShellBlastB", "5", "35", "29"},
+        {"SleighElfLR", "1", "63", "40"},
+        {"SleighElfRL", "1", "62", "40"},
+        {"SleighCrashingLR", "9", "81", "79"},
+        {"SleighCrashingRL", "9", "81", "79"},
+        {"Smoke", "15", "41", "43"},
+        {"XmasTree", "12", "78", "136"},
+        {"Intro", "1", "600", "450"},
+        {"VisitThroneward", "1", "600", "450"},
+        {"VisitJava", "1", "600", "450"},
+        {"StudioFlag", "8", "82", "28"},
+        {"EndSplash", "1", "450", "169"},
+        {"ScoreSplash", "1", "324", "350"},
+        {"Puff", "7", "94", "86"},
     };
 
     /** Sound file stems by sound id; id 0 has none. */
@@ -87,24 +88,39 @@ public final class AssetTables {
     private AssetTables() {
     }
 
-    /** A fresh copy of the picture table: stem and frame count (as text) for each id in turn. */
+    /** A fresh list of stem and frame count (as text) for each picture id in turn. */
     public static String[] fileList() {
-        return FILE_LIST.clone();
+        String[] list = new String[2 * PICTURES.length];
+        for (int id = 0; id < PICTURES.length; id++) {
+            list[2 * id] = PICTURES[id][0];
+            list[2 * id + 1] = PICTURES[id][1];
+        }
+        return list;
     }
 
     /** How many picture ids there are, 0 included. */
     public static int imageCount() {
-        return FILE_LIST.length / 2;
+        return PICTURES.length;
     }
 
     /** The file stem of a picture id. */
     public static String imageStem(int id) {
-        return FILE_LIST[2 * id];
+        return PICTURES[id][0];
     }
 
     /** How many frames a picture id has. */
     public static int imageFrames(int id) {
-        return Integer.parseInt(FILE_LIST[2 * id + 1]);
+        return Integer.parseInt(PICTURES[id][1]);
+    }
+
+    /** Width in pixels of every frame of a picture id; 0 when it has none. */
+    public static int imageWidth(int id) {
+        return Integer.parseInt(PICTURES[id][2]);
+    }
+
+    /** Height in pixels of every frame of a picture id; 0 when it has none. */
+    public static int imageHeight(int id) {
+        return Integer.parseInt(PICTURES[id][3]);
     }
 
     /** The highest sound id; ids run from 1. */

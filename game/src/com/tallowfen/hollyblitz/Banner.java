@@ -7,10 +7,8 @@ package com.tallowfen.hollyblitz;
 class Banner extends GameObject {
 
     Banner(HollyBlitz game, Sleigh sleigh) {
-        super(game);
+        super(game, HollyBlitz.BANNER, HollyBlitz.BANNER);
         game.banners.add(this);
-        gameType = HollyBlitz.BANNER;
-        imageRef = HollyBlitz.BANNER;
         anim = 0;
         setCollisionRect();
         yPos = sleigh.yPos;

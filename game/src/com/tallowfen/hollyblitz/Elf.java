@@ -20,11 +20,9 @@ class Elf extends GameObject {
     Parachute parachute;
 
     Elf(HollyBlitz game, Sleigh sleigh) {
-        super(game);
-        game.elves.add(this);
-        gameType = HollyBlitz.ELFFALLING;
         // The box comes from the parachuting picture, for life.
-        imageRef = HollyBlitz.ELFPARACHUTING;
+        super(game, HollyBlitz.ELFFALLING, HollyBlitz.ELFPARACHUTING);
+        game.elves.add(this);
         setCollisionRect();
         imageRef = HollyBlitz.ELFFALLING;
         anim = 0;
@@ -35,7 +33,7 @@ class Elf extends GameObject {
         xVel = 0;
         yVel = HollyBlitz.FALLSPEED;
         parachute = null;
-        chuteHeight = (int) yPos + 32 + (int) (game.r.nextDouble() * 48);
+        chuteHeight = (int) yPos + 32 + game.randomBelow(48);
         if (chuteHeight < yPos + 34.0) {
             // Too low to open: this elf falls all the way and cannot be hit.
             chuteHeight = -1;
@@ -172,8 +170,7 @@ class Elf extends GameObject {
         if (yPos < targetHeight) {
             yPos = targetHeight;
             yVel = 0;
-            game.gun.ladderElves += 1;
-            if (game.gun.ladderElves > LADDERPLACES) {
+            if (game.gun.takeLadderElf() > LADDERPLACES) {
                 gunToTree();
             } else {
                 gameType = HollyBlitz.ELFLADDER;
@@ -208,7 +205,7 @@ class Elf extends GameObject {
         game.addPoints(1);
         collidesWithShell = false;
         gameType = HollyBlitz.ELFBLASTEDLR;
-        game.playSound(HollyBlitz.ELFHIT1 + (int) (game.r.nextDouble() * 7));
+        game.playSound(HollyBlitz.ELFHIT1 + game.randomBelow(7));
         imageRef = xPos >= game.gun.xPos ? HollyBlitz.ELFBLASTEDLR : HollyBlitz.ELFBLASTEDRL;
         setBlastVector(shell, this);
         if (parachute != null) {

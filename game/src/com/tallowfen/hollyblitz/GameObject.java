@@ -36,6 +36,13 @@ class GameObject {
         this.game = game;
     }
 
+    /** An object of the given type, showing the given picture from its first frame. */
+    GameObject(HollyBlitz game, int type, int picture) {
+        this.game = game;
+        gameType = type;
+        imageRef = picture;
+    }
+
     /** Takes the collision box from frame 0 of the current picture; a frame without a size gives 0. */
     void setCollisionRect() {
         Image frame = game.frame(imageRef, 0);
@@ -54,16 +61,7 @@ class GameObject {
         yPos += yVel;
         int xSize = game.xScreenSize;
         int ySize = game.yScreenSize;
-        if (gameType == HollyBlitz.SHELL) {
-            // A shell in flight is of no use once it has left the visible sky.
-            if (xPos > xSize || xPos < 0) {
-                discard();
-            } else if (yPos > ySize || yPos < 0) {
-                discard();
-            }
-            return;
-        }
-        // Everything else gets a wide margin, so convoys can enter from far outside.
+        // A wide margin, so convoys can enter from far outside.
         if (xPos > 2 * xSize || xPos < -xSize) {
             discard();
         }

@@ -7,10 +7,8 @@ class GunBase extends GameObject {
     static final double BASEDROP = 58.0;
 
     GunBase(HollyBlitz game) {
-        super(game);
-        gameType = HollyBlitz.AAAGUNBASE;
-        imageRef = HollyBlitz.AAAGUNBASE;
-        anim = 0;
+        super(game, HollyBlitz.AAAGUNBASE, HollyBlitz.AAAGUNBASE);
+                anim = 0;
         setCollisionRect();
         xPos = game.gun.xPos;
         yPos = game.gun.yPos + BASEDROP;

@@ -16,16 +16,8 @@ import java.awt.event.WindowEvent;
 import java.awt.image.BufferedImage;
 import java.io.ByteArrayOutputStream;
 import java.io.IOException;
-import java.io.InputStream;
-import java.io.InterruptedIOException;
-import java.io.OutputStream;
-import java.net.InetAddress;
-import java.net.InetSocketAddress;
 import java.net.Socket;
-import java.net.SocketTimeoutException;
 import java.util.Random;
-import java.util.Timer;
-import java.util.TimerTask;
 import java.util.Vector;
 
 /**
@@ -298,7 +290,7 @@ public class HollyBlitz extends Frame implements Runnable {
     /** One-time set-up; ends by starting the main loop. */
     public void init() {
         System.out.println("Begin initialization...");
-        gameState = UNKNOWN;
+        setGameState(UNKNOWN);
         xScreenSize = 600;
         yScreenSize = 472;
         addNotify();
@@ -313,10 +305,21 @@ public class HollyBlitz extends Frame implements Runnable {
         createPanels();
         offscreen.setFont(ScreenText.FACE);
         addListeners();
-        gameState = FRONTSCREEN;
+        setGameState(FRONTSCREEN);
         timer = monotonicMillis();
         lastAnim = timer;
         start();
+    }
+
+    /**
+     * Readies a game that is never shown, for the benchmarks, the bot and the
+     * soak: the pictures from the workspace, the back buffer and the panels.
+     */
+    void prepareHeadless(String workspaceDir) {
+        workspace = workspaceDir;
+        loadObjectImages();
+        createBackBuffer();
+        createPanels();
     }
 
     /** The back buffer: the play area and the 22 rows above it, drawn into between copies to the window. */
@@ -447,106 +450,32 @@ public class HollyBlitz extends Frame implements Runnable {
         }
     }
 
-    /** Draws what the current state shows; a state that shows nothing new leaves the last picture. */
+    /** Draws what the current state shows into the back buffer. */
     void drawState() {
-        switch (gameState) {
-            case PLAYING:
-                gameDraw();
-                break;
-            case PAUSED:
-                pauseDraw();
-                break;
-            case POSTGAME:
-                gameDraw();
-                endGameDraw();
-                break;
-            case FRONTSCREEN:
-                frontSplash.drawObject();
-                break;
-            case BACKSCREEN1:
-                backSplashA.drawObject();
-                break;
-            case BACKSCREEN2:
-                backSplashB.drawObject();
-                break;
-            case SUBMITSCORE:
-                gameDraw();
-                scoreSplash.drawObject();
-                break;
-            default:
-                break;
-        }
+        screens.drawState();
     }
 
-    /** The world, back to front. */
+    /** The world, back to front, with the score line. */
     void gameDraw() {
-        background.drawObject();
-        drawSmoke(SMOKE);
-        drawAll(banners);
-        drawSleighs(true);
-        midground.drawObject();
-        if (base != null) {
-            base.drawObject();
-        }
-        if (gun != null) {
-            gun.drawObject();
-        }
-        drawAll(reins);
-        drawAll(reindeers);
-        drawSleighs(false);
-        drawAll(barracks);
-        drawSmoke(CHANGEPUFF);
-        drawAll(presents);
-        drawAll(parachutes);
-        drawAll(elves);
-        drawAll(shells);
-        screenText.draw(offscreen, "Score: " + score * 10, 20, 466);
-        screenText.draw(offscreen, "Hit <ESC> to pause.", 340, 466);
+        screens.gameDraw();
     }
 
     /** The pause texts, over the picture the game was paused on. */
     void pauseDraw() {
-        screenText.draw(offscreen, "Game Paused", 220, 222);
-        screenText.draw(offscreen, "Press 'ESC' to resume or 'q' to quit.", 120, 252);
+        screens.pauseDraw();
     }
 
     /** The end-game panel over the world. */
     void endGameDraw() {
-        endSplash.drawObject();
-    }
-
-    private static void drawAll(Vector<? extends GameObject> list) {
-        for (int i = 0; i < list.size(); i++) {
-            list.get(i).drawObject();
-        }
-    }
-
-    /** Trail puffs fly behind the convoys, change puffs in front of the barracks. */
-    private void drawSmoke(int picture) {
-        for (int i = 0; i < smokeTrails.size(); i++) {
-            GameObject puff = smokeTrails.get(i);
-            if (puff.imageRef == picture) {
-                puff.drawObject();
-            }
-        }
-    }
-
-    /** Crashing sleighs fall behind the landscape, flying ones pass in front of it. */
-    private void drawSleighs(boolean inBackground) {
-        for (int i = 0; i < sleighs.size(); i++) {
-            GameObject sleigh = sleighs.get(i);
-            if (sleigh.drawInBackground == inBackground) {
-                sleigh.drawObject();
-            }
-        }
+        screens.endGameDraw();
     }
 
     /** Escape: a running game pauses, a paused one goes on; nothing elsewhere. */
     void togglePause() {
         if (gameState == PLAYING) {
-            gameState = PAUSED;
+            setGameState(PAUSED);
         } else if (gameState == PAUSED) {
-            gameState = PLAYING;
+            setGameState(PLAYING);
         }
     }
 
@@ -560,7 +489,7 @@ public class HollyBlitz extends Frame implements Runnable {
     void buttonPlay(int x, int y) {
         if (ButtonRect.PLAY.contains(x, y)) {
             startGame();
-            gameState = PLAYING;
+            setGameState(PLAYING);
         }
     }
 
@@ -571,21 +500,21 @@ public class HollyBlitz extends Frame implements Runnable {
     void buttonReplay(int x, int y) {
         if (ButtonRect.REPLAY.contains(x, y)) {
             restartGame();
-            gameState = PLAYING;
+            setGameState(PLAYING);
         }
     }
 
     /** A game without points cannot be reported. */
     void buttonScore(int x, int y) {
         if (ButtonRect.SCORE.contains(x, y) && score > 0) {
-            gameState = SUBMITSCORE;
-            showScoreInterface();
+            setGameState(SUBMITSCORE);
+            scoreInterface.showScoreInterface();
         }
     }
 
     void buttonExit(int x, int y) {
         if (ButtonRect.EXIT.contains(x, y)) {
-            gameState = BACKSCREEN1;
+            setGameState(BACKSCREEN1);
         }
     }
 
@@ -618,20 +547,9 @@ public class HollyBlitz extends Frame implements Runnable {
             if (!ButtonRect.SUBMIT.contains(x, y)) {
                 return;
             }
-            // The record drops every "#": a name of nothing else is no name.
-            if (scoreInterface.handleField.getText().replace("#", "").trim().isEmpty()
-                    || scoreInterface.emailField.getText().replace("#", "").trim().isEmpty()) {
-                alert("Error", "Enter a name and e-mail address.");
-                return;
-            }
-            if (scoreInterface.handleField.getText().length() > ScoreLimits.MAX_NAME_CHARS
-                    || scoreInterface.emailField.getText().length() > ScoreLimits.MAX_EMAIL_CHARS) {
-                alert("Error", "Use at most " + ScoreLimits.MAX_NAME_CHARS + " characters.");
-                return;
-            }
-            String unsendable = unsendable(scoreInterface.handleField.getText() + scoreInterface.emailField.getText());
-            if (!unsendable.isEmpty()) {
-                alert("Error", "Cannot send " + unsendable + "; use other letters.");
+            String problem = formProblem(scoreInterface.handleField.getText(), scoreInterface.emailField.getText());
+            if (problem != null) {
+                alert("Error", problem);
                 return;
             }
             int value;
@@ -643,17 +561,17 @@ public class HollyBlitz extends Frame implements Runnable {
                 score = 0;
             }
             submitScore(value);
-            hideScoreInterface();
+            scoreInterface.hideScoreInterface();
             synchronized (worldLock) {
-                gameState = POSTGAME;
+                setGameState(POSTGAME);
             }
         }
     }
 
     void buttonCancel(int x, int y) {
         if (ButtonRect.CANCEL.contains(x, y)) {
-            hideScoreInterface();
-            gameState = POSTGAME;
+            scoreInterface.hideScoreInterface();
+            setGameState(POSTGAME);
         }
     }
 
@@ -663,28 +581,8 @@ public class HollyBlitz extends Frame implements Runnable {
         }
     }
 
-    /**
-     * Adds points to the score counter (each worth ten on the screen), under
-     * the world lock like every change of the world. The counter stops at
-     * the greatest count whose score an int holds exactly.
-     */
-    void addPoints(int points) {
-        score = (int) Math.min((long) score + points, ScoreLimits.MAX_COUNTER);
-    }
-
-    /** Shows the score entry form with the score as the player sees it, ready for the name. */
-    void showScoreInterface() {
-        scoreInterface.scoreField.setText(Integer.toString(score * 10));
-        scoreInterface.show();
-        scoreInterface.handleField.requestFocus();
-    }
-
-    /** Hides the form; the keys go back to the game. */
-    void hideScoreInterface() {
-        scoreInterface.hide();
-        playfield.requestFocus();
-    }
-
+    /** Paints each screen into the back buffer. */
+    final ScreensPainter screens = new ScreensPainter(this);
     /** The score entry form; its controls are children of this window. */
     final ScoreInterface scoreInterface;
     /** Byte that scrambles every character of the score record. */
@@ -704,37 +602,71 @@ public class HollyBlitz extends Frame implements Runnable {
     void submitScore(int theScore) {
         String name = scoreInterface.handleField.getText();
         String email = scoreInterface.emailField.getText();
-        if (name.trim().isEmpty() || email.trim().isEmpty()) {
+        if (formProblem(name, email) != null) {
             return;
         }
         byte[] record = scoreRecord(theScore, name, email, scoreInterface.emailCheckbox.getState());
         Socket connection;
         try {
-            connection = connectToScoreServer(scoreServer, scorePort, scoreConnectMillis);
+            connection = ScoreConnection.connect(scoreServer, scorePort, scoreConnectMillis);
         } catch (IOException | RuntimeException e) {
             alert("Error", "Could not connect to high score server.");
             return;
         }
-        String answer = exchange(connection, record, scoreSendMillis);
-        if (answer == null) {
+        if (!ScoreConnection.send(connection, record, scoreSendMillis)) {
             alert("Error", "Error sending score to server.");
-        } else if (answer.isEmpty() || answer.startsWith("OK")) {
-            // A server that closes without a word stored the record, as older ones did.
-            alert("Success", "Your score has been recorded!");
-        } else {
-            int space = answer.indexOf(' ');
-            alert("Error", "Not recorded: " + (space < 0 ? answer : answer.substring(space + 1)) + ".");
+            return;
         }
+        String refusal;
+        try {
+            refusal = ScoreConnection.readAnswer(connection, scoreSendMillis);
+        } catch (IOException | RuntimeException e) {
+            alert("Error", "Could not connect to high score server.");
+            return;
+        }
+        if (refusal != null) {
+            alert("Error", "Your score was not recorded: " + refusal);
+            return;
+        }
+        alert("Success", "Your score has been recorded!");
+    }
+
+    /**
+     * What keeps the form from being sent, as the message for the player, or
+     * null when it can go: a name or address blank once its "#" characters
+     * are gone (the record drops them), one longer than the server takes, or
+     * characters the record's one byte per character cannot carry.
+     */
+    static String formProblem(String name, String email) {
+        String sentName = name.replace("#", "");
+        String sentEmail = email.replace("#", "");
+        if (sentName.trim().isEmpty() || sentEmail.trim().isEmpty()) {
+            return "Enter a name and e-mail address.";
+        }
+        if (sentName.length() > ScoreLimits.MAX_NAME_CHARS || sentEmail.length() > ScoreLimits.MAX_EMAIL_CHARS) {
+            return "Names and e-mail addresses can have at most " + ScoreLimits.MAX_NAME_CHARS + " characters.";
+        }
+        StringBuilder unsendable = new StringBuilder();
+        String both = sentName + sentEmail;
+        for (int i = 0; i < both.length(); i++) {
+            char c = both.charAt(i);
+            if (c > 255 && unsendable.indexOf(String.valueOf(c)) < 0) {
+                unsendable.append(unsendable.length() == 0 ? "" : " ").append(c);
+            }
+        }
+        if (unsendable.length() > 0) {
+            return "These characters cannot be sent: " + unsendable + ". Please leave them out.";
+        }
+        return null;
     }
 
     /** The four lines on the wire: each scrambled, each ended by a plain line feed. */
     static byte[] scoreRecord(int theScore, String name, String email, boolean optIn) {
         ByteArrayOutputStream out = new ByteArrayOutputStream();
         String[] lines = {
-            // An upper-case Q scrambles to a line feed: the address goes with
-            // every Q lowered, so that the server can tell the lines apart.
-            Integer.toString(theScore * 10), name.replace("#", ""), email.replace("#", "").replace('Q', 'q'),
-            optIn ? "1" : "0",
+            Integer.toString(pointsShown(theScore)), name.replace("#", ""),
+            // A Q scrambles to a line feed, which would split the record; addresses are not case sensitive.
+            email.replace("#", "").replace('Q', 'q'), optIn ? "1" : "0",
         };
         for (String line : lines) {
             byte[] scrambled = cryptString(line);
@@ -744,18 +676,6 @@ public class HollyBlitz extends Frame implements Runnable {
         return out.toByteArray();
     }
 
-    /** The characters of the text that the record cannot carry (above U+00FF), each once. */
-    static String unsendable(String text) {
-        StringBuilder out = new StringBuilder();
-        for (int i = 0; i < text.length(); i = text.offsetByCodePoints(i, 1)) {
-            int c = text.codePointAt(i);
-            if (c > ScoreLimits.MAX_RECORD_CHAR && out.indexOf(new String(Character.toChars(c))) < 0) {
-                out.appendCodePoint(c);
-            }
-        }
-        return out.toString();
-    }
-
     /** One byte per character: its low 8 bits XOR the scramble key. */
     static byte[] cryptString(String s) {
         byte[] out = new byte[s.length()];
@@ -763,116 +683,6 @@ public class HollyBlitz extends Frame implements Runnable {
             out[i] = (byte) ((s.charAt(i) ^ SCRAMBLE_KEY) & 0xff);
         }
         return out;
-    }
-
-    /**
-     * Connects within the time given, the name look-up included; a look-up
-     * that hangs is left to finish on its own daemon thread.
-     */
-    static Socket connectToScoreServer(final String host, int port, int millis) throws IOException {
-        final long deadline = System.nanoTime() + millis * 1000000L;
-        final InetAddress[] found = new InetAddress[1];
-        final IOException[] failed = new IOException[1];
-        Thread lookup = new Thread("Score server look-up") {
-            @Override
-            public void run() {
-                try {
-                    InetAddress address = InetAddress.getByName(host);
-                    synchronized (found) {
-                        found[0] = address;
-                    }
-                } catch (IOException e) {
-                    synchronized (found) {
-                        failed[0] = e;
-                    }
-                }
-            }
-        };
-        lookup.setDaemon(true);
-        lookup.start();
-        try {
-            lookup.join(Math.max(1, millis));
-        } catch (InterruptedException e) {
-            Thread.currentThread().interrupt();
-            throw new InterruptedIOException("interrupted while looking up " + host);
-        }
-        synchronized (found) {
-            if (failed[0] != null) {
-                throw failed[0];
-            }
-            if (found[0] == null) {
-                throw new SocketTimeoutException("no address for " + host + " in time");
-            }
-        }
-        long left = (deadline - System.nanoTime()) / 1000000L;
-        if (left <= 0) {
-            throw new SocketTimeoutException("no address for " + host + " in time");
-        }
-        Socket s = new Socket();
-        try {
-            s.connect(new InetSocketAddress(found[0], port), (int) left);
-        } catch (IOException | RuntimeException e) {
-            s.close();
-            throw e;
-        }
-        return s;
-    }
-
-    /** The longest answer line read from the server. */
-    static final int MAX_ANSWER_BYTES = 256;
-
-    /**
-     * Writes the record, ends the sending, and reads the server's one-line
-     * answer ("OK", or a word and a reason); returns the answer without its
-     * line feed, "" when the server closed without a word, or null when a
-     * step fails or the whole exchange takes longer than the time given (a
-     * watchdog then closes the connection, which ends a write the server
-     * never takes or a read it never answers).
-     */
-    static String exchange(final Socket connection, byte[] record, int millis) {
-        Timer watchdog = new Timer("Score send deadline", true);
-        final boolean[] late = new boolean[1];
-        watchdog.schedule(new TimerTask() {
-            @Override
-            public void run() {
-                synchronized (late) {
-                    late[0] = true;
-                }
-                closeQuietly(connection);
-            }
-        }, Math.max(1, millis));
-        ByteArrayOutputStream answer = new ByteArrayOutputStream();
-        try {
-            OutputStream out = connection.getOutputStream();
-            out.write(record);
-            out.flush();
-            connection.shutdownOutput();
-            InputStream in = connection.getInputStream();
-            int b;
-            while ((b = in.read()) >= 0 && b != '\n' && answer.size() < MAX_ANSWER_BYTES) {
-                answer.write(b);
-            }
-            connection.close();
-        } catch (IOException | RuntimeException e) {
-            closeQuietly(connection);
-            return null;
-        } finally {
-            watchdog.cancel();
-        }
-        synchronized (late) {
-            if (late[0]) {
-                return null;
-            }
-        }
-        return new String(answer.toByteArray(), java.nio.charset.StandardCharsets.ISO_8859_1).trim();
-    }
-
-    private static void closeQuietly(Socket s) {
-        try {
-            s.close();
-        } catch (IOException e) {
-            // Nothing more can go wrong with a connection being given up.
-        }
     }
 
     /**
@@ -912,6 +722,26 @@ public class HollyBlitz extends Frame implements Runnable {
         PageNotOpened(Throwable cause) {
             super(cause);
         }
+    }
+
+    /** Moves the game to another screen; the one place the state changes. */
+    void setGameState(int state) {
+        gameState = state;
+    }
+
+    /** Adds a hit's points to the counter, which stops where the shown score would overflow. */
+    void addPoints(int points) {
+        score = (int) Math.min((long) score + points, ScoreLimits.MAX_COUNTER);
+    }
+
+    /** The score as the player sees it and the server gets it: the counter times ten. */
+    static int pointsShown(int counter) {
+        return counter * 10;
+    }
+
+    /** A random integer from 0 to n - 1 from the game's generator. */
+    int randomBelow(int n) {
+        return (int) (r.nextDouble() * n);
     }
 
     /** Releases the back buffer's drawing context just before the program ends. */
@@ -1008,7 +838,7 @@ public class HollyBlitz extends Frame implements Runnable {
             for (int n = 1; n <= 6; n++) {
                 barracks.add(new Barrack(this, n));
             }
-            gameState = PLAYING;
+            setGameState(PLAYING);
         }
     }
 
@@ -1041,7 +871,7 @@ public class HollyBlitz extends Frame implements Runnable {
             elfVictoryDance();
             playSound(MERRYXMAS);
             playSound(ELFCHEER2);
-            gameState = POSTGAME;
+            setGameState(POSTGAME);
         }
     }
 
@@ -1090,33 +920,12 @@ public class HollyBlitz extends Frame implements Runnable {
 
     /** Fills the picture table from the workspace and waits until every frame has loaded or failed. */
     void loadObjectImages() {
-        AssetFolder gifs = new AssetFolder(workspace, "XmasGifs");
-        for (int i = 0; i < fileList.length / 2; i++) {
-            ImageObject picture = new ImageObject();
-            gameImages[i] = picture;
-            String stem = fileList[2 * i];
-            int frames = Integer.parseInt(fileList[2 * i + 1]);
-            for (int k = 0; k < frames; k++) {
-                picture.objectImage[k] = imageManager.getImage(gifs.path(stem + k + ".gif"));
-            }
-        }
-        if (!imageManager.preloadAll(null)) {
-            System.err.println("Failed to load one or more images.");
-        } else {
-            System.err.println("All images loaded successfully.");
-        }
+        MediaLoader.loadImages(this);
     }
 
     /** Fills the sound table from the workspace; a missing file gives a clip that plays nothing. */
     void loadSounds() {
-        AssetFolder sounds = new AssetFolder(workspace, "XmasSounds");
-        int s = 1;
-        String stem;
-        while ((stem = getSoundFileReference(s)) != null) {
-            gameSounds[s] = new ApplicationAudioClip(sounds.path(stem + ".au"));
-            s++;
-        }
-        ApplicationAudioClip.loopSilence();
+        MediaLoader.loadSounds(this);
     }
 
     /** The file stem of a sound id, or null for an id without a sound. */
@@ -1130,32 +939,8 @@ public class HollyBlitz extends Frame implements Runnable {
         o.yIntPos = (int) o.yPos;
     }
 
-    /** Distance between the centres of two objects. */
-    double getDistance(GameObject a, GameObject b) {
-        double dx = b.xPos - a.xPos;
-        double dy = b.yPos - a.yPos;
-        return Math.sqrt(dx * dx + dy * dy);
-    }
-
     /** A turret heading in degrees as radians. */
     double toRadians(double heading) {
         return heading * 0.017453292519943295;
     }
-
-    /** Heading of a vector in radians, 0 straight up and growing clockwise, y pointing down. */
-    double VectorToAngle(double xDiff, double yDiff) {
-        if (xDiff == 0) {
-            return yDiff > 0 ? PI : 0;
-        }
-        if (yDiff == 0) {
-            return xDiff > 0 ? HALF_PI : THREE_HALVES_PI;
-        }
-        if (xDiff > 0) {
-            return yDiff > 0 ? HALF_PI + Math.atan(yDiff / xDiff) : Math.atan(-xDiff / yDiff);
-        }
-        return yDiff > 0 ? PI + Math.atan(-xDiff / yDiff) : THREE_HALVES_PI + Math.atan(yDiff / xDiff);
-    }
-
-    private static final double HALF_PI = 1.5707963267948966;
-    private static final double THREE_HALVES_PI = 4.71238898038469;
 }

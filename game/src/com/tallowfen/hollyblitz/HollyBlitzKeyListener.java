@@ -26,7 +26,7 @@ class HollyBlitzKeyListener extends KeyAdapter {
             return;
         }
         if (game.gameState == HollyBlitz.BACKSCREEN1) {
-            game.gameState = HollyBlitz.BACKSCREEN2;
+            game.setGameState(HollyBlitz.BACKSCREEN2);
         }
         switch (evt.getKeyCode()) {
             case KeyEvent.VK_LEFT:
@@ -45,13 +45,13 @@ class HollyBlitzKeyListener extends KeyAdapter {
                 if (game.gameState == HollyBlitz.PAUSED) {
                     game.gameEnd();
                 } else if (game.gameState == HollyBlitz.POSTGAME) {
-                    game.gameState = HollyBlitz.BACKSCREEN1;
+                    game.setGameState(HollyBlitz.BACKSCREEN1);
                 }
                 break;
             case KeyEvent.VK_S:
                 if (game.gameState == HollyBlitz.FRONTSCREEN) {
                     game.startGame();
-                    game.gameState = HollyBlitz.PLAYING;
+                    game.setGameState(HollyBlitz.PLAYING);
                 }
                 break;
             default:

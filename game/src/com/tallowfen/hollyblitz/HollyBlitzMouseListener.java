@@ -35,7 +35,7 @@ class HollyBlitzMouseListener extends MouseAdapter {
                     break;
                 case HollyBlitz.BACKSCREEN1:
                     if (!game.buttonThroneward(x, y)) {
-                        game.gameState = HollyBlitz.BACKSCREEN2;
+                        game.setGameState(HollyBlitz.BACKSCREEN2);
                     }
                     break;
                 case HollyBlitz.BACKSCREEN2:

@@ -9,10 +9,8 @@ class Parachute extends GameObject {
     final Elf parent;
 
     Parachute(HollyBlitz game, Elf elf) {
-        super(game);
+        super(game, HollyBlitz.PARACHUTE, HollyBlitz.PARACHUTE);
         game.parachutes.add(this);
-        gameType = HollyBlitz.PARACHUTE;
-        imageRef = HollyBlitz.PARACHUTE;
         setCollisionRect();
         // Opens once, then the open canopy loops.
         anim = 0;

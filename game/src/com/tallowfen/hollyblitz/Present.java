@@ -11,10 +11,8 @@ class Present extends GameObject {
     static final int REACH = 32;
 
     Present(HollyBlitz game, Sleigh sleigh) {
-        super(game);
+        super(game, HollyBlitz.PRESENTA, game.randomBelow(2) == 0 ? HollyBlitz.PRESENTA : HollyBlitz.PRESENTB);
         game.presents.add(this);
-        gameType = HollyBlitz.PRESENTA;
-        imageRef = (int) (game.r.nextDouble() * 2) == 0 ? HollyBlitz.PRESENTA : HollyBlitz.PRESENTB;
         setCollisionRect();
         anim = 0;
         collidesWithShell = true;
@@ -88,7 +86,7 @@ class Present extends GameObject {
         nextImageRef = HollyBlitz.NULLOBJECT;
         xVel = 0;
         yVel = 0;
-        game.playSound(HollyBlitz.PRESENTBURST1 + (int) (game.r.nextDouble() * 2));
+        game.playSound(HollyBlitz.PRESENTBURST1 + game.randomBelow(2));
     }
 
     @Override

@@ -7,10 +7,8 @@ package com.tallowfen.hollyblitz;
 class Rein extends GameObject {
 
     Rein(HollyBlitz game, Sleigh sleigh, int n) {
-        super(game);
+        super(game, HollyBlitz.REIN, HollyBlitz.REIN);
         game.reins.add(this);
-        gameType = HollyBlitz.REIN;
-        imageRef = HollyBlitz.REIN;
         anim = 0;
         drawInBackground = false;
         collidesWithShell = false;

@@ -11,10 +11,8 @@ class Reindeer extends GameObject {
     final int teamPosition;
 
     Reindeer(HollyBlitz game, Sleigh sleigh, int position) {
-        super(game);
+        super(game, HollyBlitz.REINDEERLR, HollyBlitz.REINDEERLR);
         game.reindeers.add(this);
-        gameType = HollyBlitz.REINDEERLR;
-        imageRef = HollyBlitz.REINDEERLR;
         teamPosition = position;
         parent = sleigh;
         anim = 0;
@@ -36,7 +34,7 @@ class Reindeer extends GameObject {
         gameType = HollyBlitz.REINDEERBLASTEDLR;
         imageRef = xPos >= game.gun.xPos ? HollyBlitz.REINDEERBLASTEDLR : HollyBlitz.REINDEERBLASTEDRL;
         setBlastVector(shell, this);
-        int k = (int) (game.r.nextDouble() * 3);
+        int k = game.randomBelow(3);
         game.playSound(HollyBlitz.DEERHIT1 + k);
         parent.team[teamPosition] = null;
         parent.checkReinIntegrity(parent);

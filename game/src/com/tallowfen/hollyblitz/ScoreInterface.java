@@ -32,9 +32,9 @@ class ScoreInterface {
     ScoreInterface(HollyBlitz game) {
         this.game = game;
         scoreField.setEditable(false);
+        limitLength(handleField, ScoreLimits.MAX_NAME_CHARS);
+        limitLength(emailField, ScoreLimits.MAX_EMAIL_CHARS);
         emailCheckbox.setState(true);
-        limit(handleField, ScoreLimits.MAX_NAME_CHARS);
-        limit(emailField, ScoreLimits.MAX_EMAIL_CHARS);
         Placement placement = new Placement(game.playfield);
         game.setLayout(placement);
         // Bounds as on the panel, in window coordinates with the title bar INSET rows high.
@@ -42,22 +42,19 @@ class ScoreInterface {
         place(placement, handleField, 310, 106, 128, 24);
         place(placement, emailField, 310, 138, 128, 24);
         place(placement, emailCheckbox, 170, 180, 12, 12);
-        hide();
+        setVisible(false);
     }
 
-    /**
-     * Keeps a field at most `max` characters long, however the text came
-     * (typed or pasted): the server keeps no more, and would refuse the score.
-     */
-    static void limit(final TextField field, final int max) {
+    /** The field takes no more characters than the score server does; the rest of a paste is cut. */
+    private static void limitLength(final TextField field, final int max) {
         field.addTextListener(new TextListener() {
             @Override
             public void textValueChanged(TextEvent e) {
                 String text = field.getText();
                 if (text.length() > max) {
-                    int caret = Math.min(field.getCaretPosition(), max);
+                    int caret = field.getCaretPosition();
                     field.setText(text.substring(0, max));
-                    field.setCaretPosition(caret);
+                    field.setCaretPosition(Math.min(caret, max));
                 }
             }
         });
@@ -67,7 +64,9 @@ class ScoreInterface {
         placement.at.put(c, new Rectangle(x, y - HollyBlitz.INSET, width, height));
     }
 
-    void show() {
+    /** Shows the form with the score as the player sees it, ready for the name. */
+    void showScoreInterface() {
+        scoreField.setText(Integer.toString(HollyBlitz.pointsShown(game.score)));
         if (scoreField.getParent() == null) {
             // The controls join the window when the form is first shown: making
             // their system parts took a third of the game's start-up, and many
@@ -78,10 +77,13 @@ class ScoreInterface {
         }
         setVisible(true);
         game.validate();
+        handleField.requestFocus();
     }
 
-    void hide() {
+    /** Hides the form; the keys go back to the game. */
+    void hideScoreInterface() {
         setVisible(false);
+        game.playfield.requestFocus();
     }
 
     private void setVisible(boolean b) {

@@ -10,10 +10,8 @@ import java.util.Vector;
 class Shell extends GameObject {
 
     Shell(HollyBlitz game, AAAGun gun) {
-        super(game);
+        super(game, HollyBlitz.SHELL, HollyBlitz.SHELL);
         game.shells.add(this);
-        gameType = HollyBlitz.SHELL;
-        imageRef = HollyBlitz.SHELL;
         xPos = gun.xPos;
         yPos = gun.yPos;
         xVel = 0;
@@ -21,6 +19,20 @@ class Shell extends GameObject {
         collidesWithShell = false;
         drawInBackground = false;
         setCollisionRect();
+    }
+
+    /** A shell in flight is of no use once it has left the visible sky; a burst keeps the world's margin. */
+    @Override
+    void doMove() {
+        if (gameType != HollyBlitz.SHELL) {
+            super.doMove();
+            return;
+        }
+        xPos += xVel;
+        yPos += yVel;
+        if (xPos > game.xScreenSize || xPos < 0 || yPos > game.yScreenSize || yPos < 0) {
+            discard();
+        }
     }
 
     /**
@@ -60,7 +72,7 @@ class Shell extends GameObject {
     /** The shell bursts where it is: one of the two blasts, played once, then it is gone. */
     void doExplode(Shell shell) {
         shell.gameType = HollyBlitz.SHELLBLASTA;
-        int blast = (int) (game.r.nextDouble() * 2.0);
+        int blast = game.randomBelow(2);
         shell.imageRef = blast == 0 ? HollyBlitz.SHELLBLASTA : HollyBlitz.SHELLBLASTB;
         shell.xVel = 0;
         shell.yVel = 0;

@@ -60,7 +60,7 @@ class Sleigh extends GameObject {
         fly(size, speed, facing, HollyBlitz.SLEIGHELFLR, HollyBlitz.SLEIGHELFRL);
         harness();
         setDropPoints();
-        if (layer == 0 && randomBelow(100) < HollyBlitz.BANNERPERCENT) {
+        if (layer == 0 && game.randomBelow(100) < HollyBlitz.BANNERPERCENT) {
             banner = new Banner(game, this);
         }
     }
@@ -106,7 +106,7 @@ class Sleigh extends GameObject {
         for (int k = 0; k < 11; k++) {
             int i = heading == 90 ? k : 10 - k;
             // Every candidate takes its draw, whether or not the layer could use it.
-            if (randomBelow(100) >= chance || !inLayerWindow(i)) {
+            if (game.randomBelow(100) >= chance || !inLayerWindow(i)) {
                 continue;
             }
             dropPoints.add(new DropPoint(13 + (i + 1) * step, heading == 90));
@@ -160,7 +160,7 @@ class Sleigh extends GameObject {
     /** A shell on the sleigh's body only rings: the sleigh cannot be damaged. */
     @Override
     void doBlasted(Shell shell, GameObject sleigh) {
-        int k = randomBelow(2);
+        int k = game.randomBelow(2);
         game.playSound(k == 0 ? HollyBlitz.SLEIGHHITA : HollyBlitz.SLEIGHHITB);
     }
 
@@ -187,7 +187,7 @@ class Sleigh extends GameObject {
     void doCrash() {
         game.addPoints(length);
         startFalling(HollyBlitz.SLEIGHCRASHINGLR, HollyBlitz.SLEIGHCRASHINGRL);
-        int k = randomBelow(5);
+        int k = game.randomBelow(5);
         game.playSound(HollyBlitz.SLEIGHFALLING1 + k);
         yVel = HollyBlitz.CRASHVELOCITY;
         dropPoints.clear();
@@ -210,7 +210,7 @@ class Sleigh extends GameObject {
     void discard() {
         SleighManager manager = game.sleighManager;
         if (manager != null) {
-            manager.skyLayer[layer] = false;
+            manager.freeLayer(layer);
         }
         game.sleighs.remove(this);
         if (banner != null) {
@@ -218,8 +218,4 @@ class Sleigh extends GameObject {
         }
     }
 
-    /** A random integer below n from the game's generator. */
-    final int randomBelow(int n) {
-        return (int) (game.r.nextDouble() * n);
-    }
 }

@@ -22,7 +22,7 @@ class SleighManager {
             int layer = firstFreeLayer();
             if (layer >= 0) {
                 launch(layer);
-                delay = Math.min((HollyBlitz.SLEIGHDELAY + randomBelow(25000)) / (game.score + 150), 250);
+                delay = Math.min((HollyBlitz.SLEIGHDELAY + game.randomBelow(25000)) / (game.score + 150), 250);
             }
         }
         delay -= 1;
@@ -33,7 +33,7 @@ class SleighManager {
         if (layer == 0) {
             int chance = Math.min(game.score / 20, 30);
             // The draw is taken even when there is no chance at all.
-            if (chance > randomBelow(100)) {
+            if (chance > game.randomBelow(100)) {
                 new Santa(game, 8, 0, 3.5, sleighFacing());
                 skyLayer[0] = true;
                 return;
@@ -57,7 +57,7 @@ class SleighManager {
 
     /** Two to four reindeer. */
     int sleighSize() {
-        return 2 + randomBelow(3);
+        return 2 + game.randomBelow(3);
     }
 
     /** From 3.0 up, with a range that widens with the score; never above 6.0. */
@@ -69,10 +69,12 @@ class SleighManager {
 
     /** 0 enters from the left, 1 from the right. */
     int sleighFacing() {
-        return randomBelow(2);
+        return game.randomBelow(2);
     }
 
-    private int randomBelow(int n) {
-        return (int) (game.r.nextDouble() * n);
+    /** A sleigh has left its layer; another may enter it. */
+    void freeLayer(int layer) {
+        skyLayer[layer] = false;
     }
+
 }

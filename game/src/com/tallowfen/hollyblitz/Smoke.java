@@ -10,10 +10,8 @@ class Smoke extends GameObject {
 
     /** A trail puff two steps back along the source's path, standing still. */
     Smoke(HollyBlitz game, GameObject source) {
-        super(game);
-        gameType = HollyBlitz.SMOKE;
-        imageRef = HollyBlitz.SMOKE;
-        collidesWithShell = false;
+        super(game, HollyBlitz.SMOKE, HollyBlitz.SMOKE);
+                collidesWithShell = false;
         setCollisionRect();
         xPos = source.xPos - 2.0 * source.xVel;
         yPos = source.yPos - 2.0 * source.yVel;

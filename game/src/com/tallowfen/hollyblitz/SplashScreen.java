@@ -8,10 +8,8 @@ package com.tallowfen.hollyblitz;
 class SplashScreen extends GameObject {
 
     SplashScreen(HollyBlitz game, int screenType) {
-        super(game);
-        gameType = screenType;
-        imageRef = screenType;
-        anim = 0;
+        super(game, screenType, screenType);
+                anim = 0;
         setCollisionRect();
         xPos = width;
         yPos = height;

@@ -22,6 +22,23 @@ class GameObjectTest {
 
     /** Lands an object of the given kind on (x, y) in one step and counts its discards. */
     private int discardsAfterMovingTo(int gameType, double x, double y) {
+        if (gameType == HollyBlitz.SHELL) {
+            // A shell in flight moves by its own rule.
+            final int[] discards = new int[1];
+            Shell shell = new Shell(game, new AAAGun(game)) {
+                @Override
+                void discard() {
+                    discards[0]++;
+                }
+            };
+            shell.xPos = x - 1.5;
+            shell.yPos = y + 2.5;
+            shell.xVel = 1.5;
+            shell.yVel = -2.5;
+            shell.doMove();
+            assertEquals(x, shell.xPos, 1e-9);
+            return discards[0];
+        }
         Listed o = new Listed(game, game.smokeTrails, HollyBlitz.SMOKE).at(x - 1.5, y + 2.5).moving(1.5, -2.5);
         o.gameType = gameType;
         o.doMove();

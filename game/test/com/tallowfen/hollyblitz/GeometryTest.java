@@ -24,7 +24,7 @@ class GeometryTest {
         "3, -0.0001, 0.49999",
     })
     void vectorToAngleMeasuresClockwiseFromStraightUp(double x, double y, double piFraction) {
-        assertEquals(piFraction * Math.PI, game.VectorToAngle(x, y), 1e-4);
+        assertEquals(piFraction * Math.PI, Geometry.vectorToAngle(x, y), 1e-4);
     }
 
     @Test
@@ -33,7 +33,7 @@ class GeometryTest {
             double rad = Math.toRadians(deg);
             double x = Math.sin(rad);
             double y = -Math.cos(rad);
-            assertEquals(rad, game.VectorToAngle(x, y), 1e-9, "heading " + deg);
+            assertEquals(rad, Geometry.vectorToAngle(x, y), 1e-9, "heading " + deg);
         }
     }
 
@@ -61,8 +61,8 @@ class GeometryTest {
         a.yPos = 20;
         b.xPos = 7;
         b.yPos = 24;
-        assertEquals(5.0, game.getDistance(a, b), 1e-12);
-        assertEquals(5.0, game.getDistance(b, a), 1e-12);
+        assertEquals(5.0, Geometry.distance(a, b), 1e-12);
+        assertEquals(5.0, Geometry.distance(b, a), 1e-12);
     }
 
     @Test

@@ -13,17 +13,8 @@ import java.util.Vector;
  */
 final class TestWorld {
 
-    /** Frame width and height by image id; ids without frames have none. */
-    static final int[][] SIZES = {
-        null, {70, 65}, {56, 68}, {640, 420},
-        {79, 58}, {79, 58}, {79, 58}, {79, 58}, {79, 58}, {79, 58}, {79, 58}, {79, 58},
-        {20, 34}, {15, 28}, {17, 33}, {27, 32}, {12, 29}, {25, 34}, {22, 31}, {22, 31},
-        {23, 29}, {23, 29}, null, {640, 163}, {32, 13}, {32, 32}, {32, 13}, {32, 34}, {32, 34},
-        {50, 50}, {183, 162}, {183, 162}, {58, 4}, {47, 46}, {47, 46}, {40, 45}, {40, 45},
-        {64, 63}, {63, 62}, {102, 107}, {102, 107}, {6, 6}, {28, 28}, {35, 29},
-        {63, 40}, {62, 40}, {81, 79}, {81, 79}, {41, 43}, {78, 136},
-        {600, 450}, {600, 450}, {600, 450}, {82, 28}, {450, 169}, {324, 350}, {94, 86},
-    };
+    /** Frame width and height by image id, from the game's picture table; ids without frames have none. */
+    static final int[][] SIZES = frameSizes();
 
     private static final String[] FILE_LIST = new HollyBlitz().fileList;
     private static final BufferedImage[][] FRAMES = makeFrames();
@@ -32,6 +23,16 @@ final class TestWorld {
     }
 
     /** A fresh game with pictures, back buffer and panels, and its random generator seeded. */
+    private static int[][] frameSizes() {
+        int[][] sizes = new int[AssetTables.imageCount()][];
+        for (int id = 0; id < sizes.length; id++) {
+            if (AssetTables.imageFrames(id) > 0) {
+                sizes[id] = new int[] {AssetTables.imageWidth(id), AssetTables.imageHeight(id)};
+            }
+        }
+        return sizes;
+    }
+
     static HollyBlitz create() {
         return prepare(new HollyBlitz());
     }

@@ -23,10 +23,7 @@ public final class GameBench {
     public static void main(String[] args) {
         String workspace = args.length > 0 ? args[0] : ".";
         HollyBlitz game = new HollyBlitz();
-        game.workspace = workspace;
-        game.loadObjectImages();
-        game.createBackBuffer();
-        game.createPanels();
+        game.prepareHeadless(workspace);
         game.r.setSeed(1);
         game.startGame();
         // No convoys of the game's own: the world is the one built below, and no elf climbs the gun.

@@ -21,10 +21,7 @@ public final class WorldBench {
     public static void main(String[] args) {
         String workspace = args.length > 0 ? args[0] : ".";
         HollyBlitz game = new HollyBlitz();
-        game.workspace = workspace;
-        game.loadObjectImages();
-        game.createBackBuffer();
-        game.createPanels();
+        game.prepareHeadless(workspace);
         game.startGame();
         int objects = populate(game);
         String counts = counts(game);

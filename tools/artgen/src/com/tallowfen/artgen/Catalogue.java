@@ -5,7 +5,7 @@ import java.util.ArrayList;
 import java.util.Collections;
 import java.util.List;
 
-/** Every image id of the game, in id order, with its frame size and the painter of its frames. */
+/** Every image id of the game, in id order, with the painter of its frames; names and sizes are the game's table. */
 final class Catalogue {
     private Catalogue() {
     }
@@ -13,46 +13,46 @@ final class Catalogue {
     static List<Art> all() {
         List<Art> a = new ArrayList<>();
         a.add(Art.none(0));
-        a.add(Art.drawn(1, 70, 65, Kind.SPRITE, Gun::turret));
-        a.add(Art.drawn(2, 56, 68, Kind.SPRITE, Gun::base));
-        a.add(Art.drawn(3, 640, 420, Kind.OPAQUE, Scenery::sky));
+        a.add(drawn(1, Kind.SPRITE, Gun::turret));
+        a.add(drawn(2, Kind.SPRITE, Gun::base));
+        a.add(drawn(3, Kind.OPAQUE, Scenery::sky));
         barracks(a);
         elves(a);
-        a.add(Art.drawn(23, 640, 163, Kind.SPRITE, Scenery::midground));
-        a.add(Art.drawn(24, 32, 13, Kind.SPRITE, Chutes::open));
-        a.add(Art.drawn(25, 32, 32, Kind.SPRITE, Chutes::shredded));
-        a.add(Art.drawn(26, 32, 13, Kind.SPRITE, Chutes::opening));
-        a.add(Art.drawn(27, 32, 34, Kind.SPRITE, Presents.falling(Presents.KIND_A)));
-        a.add(Art.drawn(28, 32, 34, Kind.SPRITE, Presents.falling(Presents.KIND_B)));
-        a.add(Art.drawn(29, 50, 50, Kind.FADING, Presents::blasted));
-        a.add(Art.drawn(30, 183, 162, Kind.FADING, Presents.exploding(Presents.KIND_A)));
-        a.add(Art.drawn(31, 183, 162, Kind.FADING, Presents.exploding(Presents.KIND_B)));
-        a.add(Art.drawn(32, 58, 4, Kind.SPRITE, Deer::rein));
-        Art deer = Art.drawn(33, 47, 46, Kind.SPRITE, Deer::gallop);
+        a.add(drawn(23, Kind.SPRITE, Scenery::midground));
+        a.add(drawn(24, Kind.SPRITE, Chutes::open));
+        a.add(drawn(25, Kind.SPRITE, Chutes::shredded));
+        a.add(drawn(26, Kind.SPRITE, Chutes::opening));
+        a.add(drawn(27, Kind.SPRITE, Presents.falling(Presents.KIND_A)));
+        a.add(drawn(28, Kind.SPRITE, Presents.falling(Presents.KIND_B)));
+        a.add(drawn(29, Kind.FADING, Presents::blasted));
+        a.add(drawn(30, Kind.FADING, Presents.exploding(Presents.KIND_A)));
+        a.add(drawn(31, Kind.FADING, Presents.exploding(Presents.KIND_B)));
+        a.add(drawn(32, Kind.SPRITE, Deer::rein));
+        Art deer = drawn(33, Kind.SPRITE, Deer::gallop);
         a.add(deer);
-        a.add(Art.mirrored(34, 47, 46, deer));
-        Art deerHit = Art.drawn(35, 40, 45, Kind.SPRITE, Deer::blasted);
+        a.add(mirrored(34, deer));
+        Art deerHit = drawn(35, Kind.SPRITE, Deer::blasted);
         a.add(deerHit);
-        a.add(Art.mirrored(36, 40, 45, deerHit));
+        a.add(mirrored(36, deerHit));
         sleighs(a);
-        a.add(Art.drawn(41, 6, 6, Kind.SPRITE, Blasts::shell));
-        a.add(Art.drawn(42, 28, 28, Kind.FADING, Blasts::flak));
-        a.add(Art.drawn(43, 35, 29, Kind.FADING, Blasts::starburst));
-        Art elfSleigh = Art.drawn(44, 63, 40, Kind.SPRITE, Sleighs::elfSleigh);
+        a.add(drawn(41, Kind.SPRITE, Blasts::shell));
+        a.add(drawn(42, Kind.FADING, Blasts::flak));
+        a.add(drawn(43, Kind.FADING, Blasts::starburst));
+        Art elfSleigh = drawn(44, Kind.SPRITE, Sleighs::elfSleigh);
         a.add(elfSleigh);
-        a.add(Art.mirrored(45, 62, 40, elfSleigh));
-        Art elfWreck = Art.drawn(46, 81, 79, Kind.SPRITE, Sleighs::elfWreck);
+        a.add(mirrored(45, elfSleigh));
+        Art elfWreck = drawn(46, Kind.SPRITE, Sleighs::elfWreck);
         a.add(elfWreck);
-        a.add(Art.mirrored(47, 81, 79, elfWreck));
-        a.add(Art.drawn(48, 41, 43, Kind.FADING, Blasts::smoke));
-        a.add(Art.drawn(49, 78, 136, Kind.SPRITE, Gun::tree));
-        a.add(Art.drawn(50, 600, 450, Kind.OPAQUE, Panels::intro));
-        a.add(Art.drawn(51, 600, 450, Kind.OPAQUE, Panels::throneward));
-        a.add(Art.drawn(52, 600, 450, Kind.OPAQUE, Panels::webGames));
-        a.add(Art.drawn(53, 82, 28, Kind.SPRITE, Panels::flag));
-        a.add(Art.drawn(54, 450, 169, Kind.OPAQUE, Panels::gameOver));
-        a.add(Art.drawn(55, 324, 350, Kind.OPAQUE, Panels::scoreEntry));
-        a.add(Art.drawn(56, 94, 86, Kind.FADING, Blasts::changePuff));
+        a.add(mirrored(47, elfWreck));
+        a.add(drawn(48, Kind.FADING, Blasts::smoke));
+        a.add(drawn(49, Kind.SPRITE, Gun::tree));
+        a.add(drawn(50, Kind.OPAQUE, Panels::intro));
+        a.add(drawn(51, Kind.OPAQUE, Panels::throneward));
+        a.add(drawn(52, Kind.OPAQUE, Panels::webGames));
+        a.add(drawn(53, Kind.SPRITE, Panels::flag));
+        a.add(drawn(54, Kind.OPAQUE, Panels::gameOver));
+        a.add(drawn(55, Kind.OPAQUE, Panels::scoreEntry));
+        a.add(drawn(56, Kind.FADING, Blasts::changePuff));
         for (int id = 0; id < a.size(); id++) {
             if (a.get(id).id != id) {
                 throw new IllegalStateException("picture " + a.get(id).stem + " out of id order");
@@ -64,41 +64,51 @@ final class Catalogue {
         return Collections.unmodifiableList(a);
     }
 
+    /** A picture drawn by its painter, at the size the game's table gives its id. */
+    private static Art drawn(int id, Kind kind, Painter painter) {
+        return Art.drawn(id, AssetTables.imageWidth(id), AssetTables.imageHeight(id), kind, painter);
+    }
+
+    /** The mirror image of a twin, at the size the game's table gives its id. */
+    private static Art mirrored(int id, Art twin) {
+        return Art.mirrored(id, AssetTables.imageWidth(id), AssetTables.imageHeight(id), twin);
+    }
+
     private static void barracks(List<Art> a) {
         Art[] left = {
-            Art.drawn(4, 79, 58, Kind.SPRITE, Barracks.stage(0)),
-            Art.drawn(5, 79, 58, Kind.SPRITE, Barracks.stage(1)),
-            Art.drawn(6, 79, 58, Kind.SPRITE, Barracks.stage(2)),
-            Art.drawn(7, 79, 58, Kind.SPRITE, Barracks.stage(3)),
+            drawn(4, Kind.SPRITE, Barracks.stage(0)),
+            drawn(5, Kind.SPRITE, Barracks.stage(1)),
+            drawn(6, Kind.SPRITE, Barracks.stage(2)),
+            drawn(7, Kind.SPRITE, Barracks.stage(3)),
         };
         Collections.addAll(a, left);
         for (int i = 0; i < 4; i++) {
-            a.add(Art.mirrored(8 + i, 79, 58, left[i]));
+            a.add(mirrored(8 + i, left[i]));
         }
     }
 
     private static void elves(List<Art> a) {
-        a.add(Art.drawn(12, 20, 34, Kind.SPRITE, Elves::celebrating));
-        a.add(Art.drawn(13, 15, 28, Kind.SPRITE, Elves::climbing));
-        a.add(Art.drawn(14, 17, 33, Kind.SPRITE, Elves::decorating));
-        a.add(Art.drawn(15, 27, 32, Kind.SPRITE, Elves::falling));
-        a.add(Art.drawn(16, 12, 29, Kind.SPRITE, Elves::onLadder));
-        a.add(Art.drawn(17, 25, 34, Kind.SPRITE, Elves::parachuting));
-        Art run = Art.drawn(18, 22, 31, Kind.SPRITE, Elves::running);
+        a.add(drawn(12, Kind.SPRITE, Elves::celebrating));
+        a.add(drawn(13, Kind.SPRITE, Elves::climbing));
+        a.add(drawn(14, Kind.SPRITE, Elves::decorating));
+        a.add(drawn(15, Kind.SPRITE, Elves::falling));
+        a.add(drawn(16, Kind.SPRITE, Elves::onLadder));
+        a.add(drawn(17, Kind.SPRITE, Elves::parachuting));
+        Art run = drawn(18, Kind.SPRITE, Elves::running);
         a.add(run);
-        a.add(Art.mirrored(19, 22, 31, run));
-        Art hit = Art.drawn(20, 23, 29, Kind.SPRITE, Elves::blasted);
+        a.add(mirrored(19, run));
+        Art hit = drawn(20, Kind.SPRITE, Elves::blasted);
         a.add(hit);
-        a.add(Art.mirrored(21, 23, 29, hit));
+        a.add(mirrored(21, hit));
         a.add(Art.none(22));
     }
 
     private static void sleighs(List<Art> a) {
-        Art santa = Art.drawn(37, 64, 63, Kind.SPRITE, Sleighs::santa);
+        Art santa = drawn(37, Kind.SPRITE, Sleighs::santa);
         a.add(santa);
-        a.add(Art.mirrored(38, 63, 62, santa));
-        Art wreck = Art.drawn(39, 102, 107, Kind.SPRITE, Sleighs::santaWreck);
+        a.add(mirrored(38, santa));
+        Art wreck = drawn(39, Kind.SPRITE, Sleighs::santaWreck);
         a.add(wreck);
-        a.add(Art.mirrored(40, 102, 107, wreck));
+        a.add(mirrored(40, wreck));
     }
 }
