@@ -4,14 +4,17 @@
 // read on a small pool of threads, never on the loop.
 #pragma once
 
-#include <asio.hpp>
+// A standard header before asio's: asio picks its handler allocator by what
+// the standard library has declared, and every file must pick the same one.
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <mutex>
-#include <vector>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
+
+#include <asio.hpp>
 
 #include "store.h"
 

@@ -131,6 +131,14 @@ class AlertDialogTest {
             Thread.sleep(10);
         }
         assertTrue(dialog.exitButton.isShowing(), "the dialog never appeared");
+        // The button shows before the caller has entered the modal wait; a
+        // close in between is the toolkit's own race, not the player's (a
+        // player cannot click a window before it is drawn). Wait until the
+        // caller really waits.
+        while (caller.getState() != Thread.State.WAITING && caller.isAlive()
+                && System.currentTimeMillis() < deadline) {
+            Thread.sleep(10);
+        }
         settle();
         return caller;
     }
