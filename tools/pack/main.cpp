@@ -6,12 +6,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "application.h"
 #include "pack.h"
+#include "windows_options.h"
 
 namespace fs = std::filesystem;
 using namespace quillpod::pack;
@@ -111,6 +113,19 @@ int main(int argc, char** argv) {
   app.add_option("--level", request.level, "Compression level, 0 (stored) to 9 (smallest)")
       ->check(CLI::Range(0, 9))
       ->capture_default_str();
+  // The Windows side: which launcher, and the resources of a Windows executable.
+  std::string platform, version;
+  fs::path icon;
+  app.add_option("--platform", platform,
+                 "Which launcher to start from: linux (the default on Linux), windows (32-bit, runs on every "
+                 "Windows), windows64; taken from beside the packer, so it needs no --launcher");
+  app.add_option("--icon", icon, "The Windows executable's icon, an .ico file");
+  app.add_option("--version", version, "The Windows executable's version, e.g. 1.2.3.4");
+  app.add_option("--product", request.windows.product,
+                 "The product's name: the Windows executable's description, and the caption of the failure box "
+                 "(sets product)");
+  app.add_option("--company", request.windows.company, "The maker's name in the Windows executable's details");
+
   app.add_option("inputs", request.inputs,
                  "Jars and directories of the application; directories are merged at the archive's root, and "
                  "a name found twice is an error");
@@ -131,6 +146,17 @@ int main(int argc, char** argv) {
     }
     if (request.output.empty()) throw Error("no output given: say where the executable goes with -o FILE");
     fs::path here = own_folder(argv[0]);
+    if (!platform.empty()) {
+      if (!request.launcher.empty()) throw Error("--platform and --launcher both name the launcher; give one of them");
+      bool console = std::any_of(pairs.begin(), pairs.end(), [](const std::string& p) { return p == "console=yes"; });
+      request.launcher = platform_launcher(here, platform, console);
+    }
+    if (!icon.empty()) {
+      request.windows.icon = read_file(icon);
+      request.windows.icon_origin = icon.string();
+    }
+    if (!version.empty()) request.windows.version = parse_file_version(version);
+    request.windows.file_name = request.output.filename().string();
     if (request.launcher.empty()) request.launcher = beside_packer(here, {"quillpod-stripped", "quillpod"}, "--launcher");
     if (request.boot.empty()) request.boot = beside_packer(here, {"quillpodboot.class"}, "--boot");
 
