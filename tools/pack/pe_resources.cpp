@@ -1,5 +1,7 @@
 #include "pe_resources.h"
 
+#include "utf8.h"
+
 #include <algorithm>
 #include <map>
 
@@ -27,34 +29,16 @@ std::size_t align(std::size_t value, std::size_t to) { return (value + to - 1) /
 
 void pad_to(Bytes& out, std::size_t to) { out.resize(align(out.size(), to), 0); }
 
-// UTF-8 to UTF-16; throws Error for bytes that are not UTF-8.
+// UTF-8 to UTF-16; throws Error for text that is not UTF-8.
 std::u16string utf16(const std::string& text, const char* what) {
+  if (auto problem = utf8_text_problem(text); !problem.empty())
+    throw Error(std::string(what) + " \"" + text + "\" is not UTF-8 text: " + problem);
   std::u16string out;
   for (std::size_t i = 0; i < text.size();) {
     auto b = static_cast<unsigned char>(text[i]);
-    std::uint32_t c;
-    std::size_t n;
-    if (b < 0x80) {
-      c = b, n = 1;
-    } else if ((b & 0xE0) == 0xC0) {
-      c = b & 0x1Fu, n = 2;
-    } else if ((b & 0xF0) == 0xE0) {
-      c = b & 0x0Fu, n = 3;
-    } else if ((b & 0xF8) == 0xF0) {
-      c = b & 0x07u, n = 4;
-    } else {
-      throw Error(std::string(what) + " \"" + text + "\" is not UTF-8 text");
-    }
-    if (i + n > text.size()) throw Error(std::string(what) + " \"" + text + "\" is not UTF-8 text");
-    for (std::size_t k = 1; k < n; ++k) {
-      auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) throw Error(std::string(what) + " \"" + text + "\" is not UTF-8 text");
-      c = c << 6 | (next & 0x3Fu);
-    }
-    static const std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (c < kLeast[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-      throw Error(std::string(what) + " \"" + text + "\" is not UTF-8 text");
-    if (c < 0x20 || c == 0x7F) throw Error(std::string(what) + " holds a control character");
+    std::size_t n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    std::uint32_t c = n == 1 ? b : b & (0xFFu >> (n + 1));
+    for (std::size_t k = 1; k < n; ++k) c = c << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3Fu);
     if (c >= 0x10000) {
       c -= 0x10000;
       out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
