@@ -136,7 +136,9 @@ int main(int argc, char** argv) {
     if (*list_opt) {
       if (!request.output.empty() || !request.inputs.empty() || !request.folders.empty() ||
           !request.jar_dirs.empty() || !request.vm_args.empty() || !request.main_class.empty() ||
-          !request.launcher.empty() || !request.boot.empty() || !pairs.empty() || !config_file.empty())
+          !request.launcher.empty() || !request.boot.empty() || !pairs.empty() || !config_file.empty() ||
+          !platform.empty() || !icon.empty() || !version.empty() || !request.windows.product.empty() ||
+          !request.windows.company.empty())
         throw Error("--list takes only the executable to list");
       Bytes exe = read_file(listed);
       bool ok = list_executable(exe.data(), exe.size(), std::cout);
