@@ -79,6 +79,7 @@ case $mode in
     VALUE "Translation", 0x409, 1200
 requestedExecutionLevel level=""asInvoker""
 PerMonitorV2
+>UTF-8</activeCodePage>
 LINES
     # Without the options: the manifest only.
     wrestool -l plain.exe >plain.listed
@@ -127,7 +128,8 @@ LINES
     dir=$launcher
     [ -n "${DISPLAY:-}" ] || fail "no DISPLAY"
     export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
-    export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+    export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' LANG=C.UTF-8
+    unset LC_ALL
     make_exe "$dir/quillpod.exe" app.exe --icon app.ico --version 1.2.3.4 --product "$product" --company "$company"
     timeout 600 "$WINELOADER" wineboot -i >wineboot.log 2>&1 || fail "wineboot: $(tail -n 5 wineboot.log)"
 
@@ -139,6 +141,22 @@ LINES
     WINEPATH="Z:$work/vm" QUILLPOD_STANDIN_DIR="Z:$work/calls" timeout 300 "$WINELOADER" app.exe >out 2>&1 || status=$?
     [ "$status" -eq 7 ] || fail "with the resources the launcher ended with $status, not the VM's 7: $(cat out)"
     [ -f calls/java-0.call ] || fail "the stand-in VM was never started"
+
+    # A jar whose name is not ASCII reaches the VM's class path as written:
+    # the manifest makes the launcher's narrow-character calls UTF-8. The
+    # stand-in records it in its own code page, Windows-1252 in wine's
+    # default locale.
+    mkdir jarred
+    cp classes/Probe.class jarred/
+    jar --create --file "my prøbe app.jar" --main-class Probe -C jarred Probe.class
+    "$pack" --launcher "$dir/quillpod.exe" --boot "$boot" -o jar.exe "my prøbe app.jar" >pack.log 2>&1 ||
+      fail "packing a jar with a UTF-8 name: $(cat pack.log)"
+    rm -f calls/*
+    echo '0 marker' >calls/java.plan
+    WINEPATH="Z:$work/vm" QUILLPOD_STANDIN_DIR="Z:$work/calls" timeout 300 "$WINELOADER" jar.exe >out 2>&1 ||
+      fail "the executable of a jar with a UTF-8 name ended with $?: $(cat out)"
+    sed -n 2p calls/java-0.call | grep -qF "$(printf '\\my pr\370be app.jar')" ||
+      fail "the class path reached the VM as: $(sed -n 2p calls/java-0.call | cat -v)"
 
     # No VM at all: the failure box, captioned with the product's name.
     (WINEPATH="Z:$work/none" exec timeout 300 "$WINELOADER" app.exe >out 2>&1) &

@@ -366,6 +366,7 @@ Bytes application_manifest() {
       "      <dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>\r\n"
       "      <dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, "
       "PerMonitor</dpiAwareness>\r\n"
+      "      <activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/WindowsSettings\">UTF-8</activeCodePage>\r\n"
       "    </windowsSettings>\r\n"
       "  </application>\r\n"
       "</assembly>\r\n";

@@ -62,8 +62,9 @@ std::vector<Resource> icon_resources(const Bytes& ico, const std::string& origin
 Bytes version_info(const WindowsResources& what);
 
 // The application manifest: run with the user's own rights (never the
-// installer detection's elevation prompt) and draw sharply on every display
-// scale.
+// installer detection's elevation prompt), draw sharply on every display
+// scale, and use UTF-8 for the system's narrow-character calls (Windows 10
+// from 1903 on), so names from the configuration reach the VM as written.
 Bytes application_manifest();
 
 // Every resource a Windows executable made from the request carries.
