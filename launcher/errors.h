@@ -3,8 +3,6 @@
 
 #include <string>
 
-#include "boot_result.h"
-
 namespace quillpod {
 
 constexpr const char* kProductWord = "quillpod";
@@ -27,7 +25,6 @@ constexpr int kErrorBootResultLost = 10009;
 // The VM was ended by a signal (killed, crashed) before the application ran:
 // no newer VM is called for, and nothing of the application's was reached.
 constexpr int kErrorVmKilled = 10040;
-
 
 // The text of a launcher failure's reason line: what failed on what, then
 // the system's own words when a system call failed ("cannot create the
