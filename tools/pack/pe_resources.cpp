@@ -127,6 +127,10 @@ PeLayout read_layout(const Bytes& image) {
   if (pe.section_alignment == 0 || pe.file_alignment == 0 || (pe.section_alignment & (pe.section_alignment - 1)) ||
       (pe.file_alignment & (pe.file_alignment - 1)))
     throw bad("its alignments are not powers of two");
+  // The format's bounds; beyond them a file would be padded by gigabytes.
+  if (pe.file_alignment > 0x10000 || pe.section_alignment < pe.file_alignment || pe.section_alignment > 0x10000000)
+    throw bad("its alignments are outside what Windows loads");
+  if (pe.headers_size > image.size()) throw bad("its headers run past the end of the file");
   pe.sections = pe.optional + optional_size;
   if ((image.size() - pe.sections) / kSectionHeaderSize < pe.section_count) throw bad("its section table is cut short");
   for (std::size_t i = 0; i < pe.section_count; ++i) {
@@ -483,11 +487,14 @@ Bytes add_resources(const Bytes& image, const std::vector<Resource>& resources) 
       if (get_u32(&image[header(i) + 16]) != 0) first_raw = std::min<std::size_t>(first_raw, get_u32(&image[header(i) + 20]));
     if (slot + kSectionHeaderSize > first_raw)
       throw Error("the launcher's headers have no room for another section");
+    std::uint64_t next = 0;
     for (std::size_t i = 0; i < pe.section_count; ++i) {
-      std::uint32_t end = get_u32(&image[header(i) + 12]) +
+      std::uint64_t end = std::uint64_t{get_u32(&image[header(i) + 12])} +
                           std::max(get_u32(&image[header(i) + 8]), get_u32(&image[header(i) + 16]));
-      va = std::max<std::uint32_t>(va, static_cast<std::uint32_t>(align(end, pe.section_alignment)));
+      next = std::max<std::uint64_t>(next, align(end, pe.section_alignment));
     }
+    if (next > 0xFFFFFFFFu) throw Error("the launcher's sections fill its whole address range");
+    va = static_cast<std::uint32_t>(next);
     raw = static_cast<std::uint32_t>(align(pe.image_end, pe.file_alignment));
     out.resize(raw, 0);
     set_u16(out, pe.coff + 2, static_cast<std::uint16_t>(pe.section_count + 1));
@@ -514,7 +521,8 @@ Bytes add_resources(const Bytes& image, const std::vector<Resource>& resources) 
   std::uint16_t count = get_u16(&out[pe.coff + 2]);
   for (std::size_t i = 0; i < count; ++i) {
     std::size_t h = pe.sections + i * kSectionHeaderSize;
-    std::uint32_t end = get_u32(&out[h + 12]) + std::max(get_u32(&out[h + 8]), get_u32(&out[h + 16]));
+    std::uint64_t end = std::uint64_t{get_u32(&out[h + 12])} + std::max(get_u32(&out[h + 8]), get_u32(&out[h + 16]));
+    if (align(end, pe.section_alignment) > 0xFFFFFFFFu) throw Error("the resources do not fit into a Windows program");
     image_size = std::max<std::uint32_t>(image_size, static_cast<std::uint32_t>(align(end, pe.section_alignment)));
   }
   set_u32(out, pe.optional + 8,
