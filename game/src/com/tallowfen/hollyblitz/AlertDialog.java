@@ -5,6 +5,7 @@ import java.awt.Color;
 import java.awt.Component;
 import java.awt.Dialog;
 import java.awt.Dimension;
+import java.awt.EventQueue;
 import java.awt.Frame;
 import java.awt.Insets;
 import java.awt.Label;
@@ -15,6 +16,7 @@ import java.awt.event.ActionEvent;
 import java.awt.event.ActionListener;
 import java.awt.event.WindowAdapter;
 import java.awt.event.WindowEvent;
+import java.lang.reflect.InvocationTargetException;
 
 /**
  * A small message box of fixed size: a title, one centred line of text and
@@ -68,7 +70,16 @@ public class AlertDialog extends Dialog {
         exitButton.setLabel(label);
     }
 
-    /** Shows the dialog centred over its owner, or hides it. */
+    /**
+     * Shows the dialog centred over its owner, or hides it.
+     *
+     * A modal dialog shows and hides on the event thread, whichever thread
+     * asks. The toolkit's modal wait, started from another thread, begins a
+     * moment after the dialog is up; a close in that moment would hide the
+     * dialog and leave the caller waiting for good. On the event thread the
+     * showing and the start of the wait are one step, and every close is
+     * handled after it.
+     */
     @Override
     public void setVisible(boolean b) {
         Window owner = getOwner();
@@ -77,7 +88,25 @@ public class AlertDialog extends Dialog {
             Rectangle size = getBounds();
             setLocation(over.x + (over.width - size.width) / 2, over.y + (over.height - size.height) / 2);
         }
-        super.setVisible(b);
+        if (!isModal() || EventQueue.isDispatchThread()) {
+            super.setVisible(b);
+            return;
+        }
+        try {
+            EventQueue.invokeAndWait(() -> super.setVisible(b));
+        } catch (InterruptedException e) {
+            // As the toolkit's own modal wait does: an interrupted caller goes on.
+            Thread.currentThread().interrupt();
+        } catch (InvocationTargetException e) {
+            Throwable cause = e.getCause();
+            if (cause instanceof RuntimeException) {
+                throw (RuntimeException) cause;
+            }
+            if (cause instanceof Error) {
+                throw (Error) cause;
+            }
+            throw new IllegalStateException(cause);
+        }
     }
 
     /** Grows the dialog by its borders once, so the content area keeps its size. */

@@ -123,24 +123,20 @@ class AlertDialogTest {
     }
 
     /** Shows the dialog modally on a thread of its own, which ends when the dialog lets it go. */
-    Thread showModally() throws Exception {
+    Thread startModalCaller() {
         Thread caller = new Thread(() -> dialog.setVisible(true), "modal caller");
+        caller.setDaemon(true);
         caller.start();
-        long deadline = System.currentTimeMillis() + GIVE_UP_MS;
-        while (!dialog.exitButton.isShowing() && System.currentTimeMillis() < deadline) {
-            Thread.sleep(10);
-        }
-        assertTrue(dialog.exitButton.isShowing(), "the dialog never appeared");
-        // The button shows before the caller has entered the modal wait; a
-        // close in between is the toolkit's own race, not the player's (a
-        // player cannot click a window before it is drawn). Wait until the
-        // caller really waits.
-        while (caller.getState() != Thread.State.WAITING && caller.isAlive()
-                && System.currentTimeMillis() < deadline) {
-            Thread.sleep(10);
-        }
-        settle();
         return caller;
+    }
+
+    /** Polls until the dialog is up; a hang guard, not a speed limit. */
+    void awaitVisible() throws Exception {
+        long deadline = System.currentTimeMillis() + GIVE_UP_MS;
+        while (!dialog.isVisible() && System.currentTimeMillis() < deadline) {
+            Thread.sleep(1);
+        }
+        assertTrue(dialog.isVisible(), "the dialog never appeared");
     }
 
     @Test
@@ -149,7 +145,8 @@ class AlertDialogTest {
         dialog = new AlertDialog(owner, "Error", true);
         dialog.setAlertMessage("Could not connect to high score server.");
         dialog.setAlertButtonLabel("OK");
-        Thread caller = showModally();
+        Thread caller = startModalCaller();
+        awaitVisible();
         Robot robot = new Robot();
         robot.waitForIdle();
         assertTrue(caller.isAlive(), "a modal showing blocks its caller");
@@ -172,18 +169,54 @@ class AlertDialogTest {
         robot.waitForIdle();
     }
 
+    /** Ways a modal dialog gets closed, by the player or by the program. */
+    enum Closer {
+        CLOSE_CONTROL {
+            @Override
+            void close(AlertDialog dialog) {
+                Toolkit.getDefaultToolkit().getSystemEventQueue()
+                    .postEvent(new WindowEvent(dialog, WindowEvent.WINDOW_CLOSING));
+            }
+        },
+        BUTTON {
+            @Override
+            void close(AlertDialog dialog) {
+                Toolkit.getDefaultToolkit().getSystemEventQueue().postEvent(new java.awt.event.ActionEvent(
+                    dialog.exitButton, java.awt.event.ActionEvent.ACTION_PERFORMED, "OK"));
+            }
+        },
+        HIDE_FROM_ANOTHER_THREAD {
+            @Override
+            void close(AlertDialog dialog) {
+                dialog.setVisible(false);
+            }
+        };
+
+        abstract void close(AlertDialog dialog);
+    }
+
+    /**
+     * A close that comes the moment the dialog is up, while its caller is
+     * still on its way into the modal wait, must end that wait all the same.
+     * Repeated, because the moment differs from one showing to the next.
+     */
     @Test
     void closeControlHidesAndEndsModalWait() throws Exception {
         owner.setVisible(true);
-        dialog = new AlertDialog(owner, "Error", true);
-        Thread caller = showModally();
-        assertTrue(caller.isAlive());
-        Toolkit.getDefaultToolkit().getSystemEventQueue()
-            .postEvent(new WindowEvent(dialog, WindowEvent.WINDOW_CLOSING));
-        caller.join(GIVE_UP_MS);
-        assertFalse(caller.isAlive());
-        assertFalse(dialog.isVisible());
-        assertTrue(dialog.isDisplayable(), "hidden, not disposed");
+        for (int round = 0; round < 30; round++) {
+            for (Closer closer : Closer.values()) {
+                dialog = new AlertDialog(owner, "Error", true);
+                Thread caller = startModalCaller();
+                awaitVisible();
+                closer.close(dialog);
+                caller.join(GIVE_UP_MS);
+                assertFalse(caller.isAlive(), closer + " in round " + round + " left the caller waiting");
+                assertFalse(dialog.isVisible());
+                assertTrue(dialog.isDisplayable(), "hidden, not disposed");
+                dialog.dispose();
+            }
+        }
+        dialog = null;
     }
 
     @Test
