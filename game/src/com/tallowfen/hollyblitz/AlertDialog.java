@@ -172,7 +172,7 @@ public class AlertDialog extends Dialog {
      * The message line. The label was laid out for a narrower face than some
      * desktops have, and a label of the platform cuts a text that is too wide
      * at both ends. This one writes the whole message, centred in its box: on
-     * one line when it fits in the label's font or a size or two below it,
+     * one line when it fits in the label's font or a size below it,
      * otherwise broken between words over as many lines as the box holds, in
      * the largest size of the same family at which every line fits (never
      * below a legible least size; a message too long even then ends in an
@@ -184,7 +184,7 @@ public class AlertDialog extends Dialog {
         /** The smallest size written; below it the face is hard to read. */
         static final int LEAST_SIZE = 9;
         /** How many sizes below the label's font a message may shrink to stay on one line. */
-        static final int ONE_LINE_SHRINK = 2;
+        static final int ONE_LINE_SHRINK = 1;
         /** Clear pixels kept on each side, so no glyph touches the box's edge. */
         static final int PAD = 2;
 
