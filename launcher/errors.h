@@ -26,10 +26,6 @@ constexpr int kErrorBootResultLost = 10009;
 // no newer VM is called for, and nothing of the application's was reached.
 constexpr int kErrorVmKilled = 10040;
 
-// Exit codes of the boot stage that the launcher acts on.
-constexpr int kBootCannotLoadMain = 10024;
-constexpr int kBootVmTooOld = 10333;
-
 // The text of a launcher failure's reason line: what failed on what, then
 // the system's own words when a system call failed ("cannot create the
 // workspace /tmp/17969098401641568: No space left on device"). The launcher

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "boot_stage.h"
+#include "config.h"
 #include "errors.h"
 #include "payload.h"
 #include "vm.h"
@@ -17,25 +19,6 @@ std::string help_address(const BoxSettings& settings, const std::string& topic) 
 
 std::string vm_message(const char* article, const char* need) {
   return std::string(article) + " Java VM needs to be " + need + " before this program can be run.";
-}
-
-// The boot record is usable only when its header and data lie inside the
-// file; the length is read only once the header is known to be whole.
-bool boot_record_usable(const FileImage& image, long long offset) {
-  if (offset <= 0) return false;
-  std::uint64_t data = static_cast<std::uint64_t>(offset) + kRecordHeaderSize;
-  if (data >= image.size()) return false;
-  return data + record_length(image.data(), static_cast<std::size_t>(offset)) <= image.size();
-}
-
-// Whether the boot record holds a class file a Java 8 VM would load: its
-// magic number and a version from 45 (1.0) to 52 (Java 8). Anything else
-// is a damaged executable, which no newer VM would mend.
-bool boot_class_loadable(const unsigned char* data, std::uint32_t length) {
-  if (length < 10) return false;  // magic, version, constant pool count
-  if (data[0] != 0xCA || data[1] != 0xFE || data[2] != 0xBA || data[3] != 0xBE) return false;
-  const unsigned major = static_cast<unsigned>(data[6]) << 8 | data[7];
-  return major >= 45 && major <= 52;
 }
 
 }  // namespace
@@ -124,25 +107,10 @@ class WorkspaceGuard {
   bool keep_ = false;
 };
 
-// The VM mask: the first character of `target` (default "H") minus 'A', the
-// character taken as a signed byte. An empty value leaves the NUL as first
-// character: 0 - 'A' allows all VMs.
-int vm_mask_of(std::optional<std::string_view> config) {
-  std::string target = lookup_config_value(config, "target", std::string("H")).value_or("H");
-  return static_cast<signed char>(target.empty() ? '\0' : target[0]) - 'A';
-}
-
-// The data of the boot record: the boot stage's class file.
-struct BootClass {
-  const unsigned char* data;
-  std::uint32_t length;
-};
-
 // From the workspace to the VM's outcome; the workspace is removed when this
 // returns, before the caller reports. Returns the process result.
 int launch(Platform& platform, const BoxSettings& box, const std::string& executable,
-           const std::string& argument_tail, BootClass boot, std::optional<std::string_view> config,
-           Failure& failure) {
+           const std::string& argument_tail, BootClass boot, const LaunchConfig& config, Failure& failure) {
   WorkspaceGuard guard(platform);
   Workspace& workspace = guard.workspace;
   std::string why;
@@ -151,35 +119,33 @@ int launch(Platform& platform, const BoxSettings& box, const std::string& execut
     return 1;
   }
 
-  VmOutcome outcome =
-      try_vm_commands(platform,
-                      build_vm_commands(executable, argument_tail, workspace,
-                                        lookup_config_value(config, "vmargs", std::nullopt)),
-                      vm_mask_of(config), workspace);
-  if (outcome.code == kErrorWaitFailed && !outcome.started) {
-    // The VM we could not wait for may still use the workspace.
-    guard.keep();
-  }
-  if (outcome.wait_failed && !outcome.interrupted) {
-    // Not a verdict of the VM, which may have been fine: the launcher's own
-    // failure, whatever earlier VMs said.
-    failure.set(kErrorWaitFailed, outcome.why);
-    return 1;
-  }
-  if (outcome.interrupted) {
-    // The user stopped the VM through us: end with its code, show nothing.
-    return outcome.code == kErrorWaitFailed ? 1 : outcome.code;
-  }
-  if (outcome.started) return outcome.code;
-  // The VM messages come before the workspace goes; error codes after.
-  if (outcome.upgrade) {
-    say_why(platform, outcome.why);
-    show_failure_box(platform, box, vm_message("Your", "upgraded"), kTopicUpgradeJavaVm);
-  } else if (static_cast<std::uint32_t>(outcome.code) > 10000u) {
-    failure.set(outcome.code, outcome.why);
-  } else {
-    say_why(platform, outcome.why);
-    show_failure_box(platform, box, vm_message("A", "installed"), kTopicNoJavaVm);
+  const VmOutcome outcome = try_vm_commands(
+      platform, build_vm_commands(executable, argument_tail, workspace, config.vm_options), config.vm_mask(),
+      workspace);
+  // The VM we could not wait for may still use the workspace.
+  if (outcome.code == kErrorWaitFailed && outcome.end != VmEnd::application_ran) guard.keep();
+  switch (outcome.end) {
+    case VmEnd::application_ran:
+      return outcome.code;
+    case VmEnd::interrupted:
+      // The user stopped the VM through us: end with its code, show nothing.
+      return outcome.code == kErrorWaitFailed ? 1 : outcome.code;
+    case VmEnd::wait_failed:
+    case VmEnd::error_code:
+      // Error codes are reported after the workspace is gone. A lost VM is
+      // not its verdict, which may have been fine, but the launcher's own
+      // failure, whatever earlier VMs said.
+      failure.set(outcome.code, outcome.why);
+      return 1;
+    case VmEnd::needs_newer_vm:
+      // The VM messages come before the workspace goes.
+      say_why(platform, outcome.why);
+      show_failure_box(platform, box, vm_message("Your", "upgraded"), kTopicUpgradeJavaVm);
+      return 1;
+    case VmEnd::no_vm:
+      say_why(platform, outcome.why);
+      show_failure_box(platform, box, vm_message("A", "installed"), kTopicNoJavaVm);
+      return 1;
   }
   return 1;
 }
@@ -202,24 +168,22 @@ int run(Platform& platform, const std::string& argument_tail, BoxSettings& box, 
   }
   const FileImage& image = *mapped;
 
-  std::optional<std::string_view> config = config_text(image.data(), image.size());
-  box.caption = lookup_config_value(config, "main", std::nullopt);
-  box.help_base = lookup_config_value(config, "helpurl", std::nullopt);
+  const LaunchConfig config = read_launch_config(config_text(image.data(), image.size()));
+  box.caption = config.main;
+  box.help_base = config.help_base;
   if (box.help_base && !help_base_fits(*box.help_base)) box.help_base.reset();
 
-  long long boot_at = find_record(image.data(), image.size(), 'B');
-  if (!boot_record_usable(image, boot_at)) {
+  const std::optional<BootClass> boot = boot_record_at(image, find_record(image.data(), image.size(), kRecordBoot));
+  if (!boot) {
     failure.set(kErrorBootRecord, "no usable boot record in " + *executable);
     return 1;
   }
-  const BootClass boot{image.data() + static_cast<std::size_t>(boot_at) + kRecordHeaderSize,
-                       record_length(image.data(), static_cast<std::size_t>(boot_at))};
-  if (!boot_class_loadable(boot.data, boot.length)) {
+  if (!boot_class_loadable(*boot)) {
     failure.set(kErrorBootRecord, "the boot class in " + *executable +
                                       " is damaged: it is not a class file that a Java 8 VM can load");
     return 1;
   }
-  return launch(platform, box, *executable, argument_tail, boot, config, failure);
+  return launch(platform, box, *executable, argument_tail, *boot, config, failure);
 }
 
 }  // namespace

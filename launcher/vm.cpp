@@ -3,35 +3,13 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "boot_stage.h"
 #include "cmdline.h"
 #include "errors.h"
 
 namespace quillpod {
 
 namespace {
-
-// The boot stage's result file holds a decimal number, possibly signed.
-std::optional<std::int32_t> parse_boot_result(const std::vector<unsigned char>& bytes) {
-  std::string text(bytes.begin(), bytes.end());
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
-  if (text.empty() || text.size() > 11) return std::nullopt;
-  std::size_t digits_from = (text[0] == '-') ? 1 : 0;
-  if (digits_from == text.size()) return std::nullopt;
-  for (std::size_t i = digits_from; i < text.size(); ++i)
-    if (text[i] < '0' || text[i] > '9') return std::nullopt;
-  long long n = std::strtoll(text.c_str(), nullptr, 10);
-  if (n < INT32_MIN || n > INT32_MAX) return std::nullopt;
-  return static_cast<std::int32_t>(n);
-}
-
-// The boot stage writes the marker whole (100 bytes); an empty or short one
-// is what a full disk leaves of a marker that could not be written.
-constexpr std::size_t kMarkerSize = 100;
-
-bool marker_present(Platform& platform, const Workspace& workspace) {
-  std::optional<std::vector<unsigned char>> bytes = platform.read_file(workspace.marker_file);
-  return bytes && bytes->size() == kMarkerSize;
-}
 
 // Codes that mean "this VM did not reach the application, try the next".
 bool asks_for_upgrade(std::int32_t code) {
@@ -116,106 +94,145 @@ std::int32_t wait_exit_code(Platform& platform, std::optional<ProcessId> process
   return static_cast<std::int32_t>(end.status);
 }
 
-VmOutcome try_vm_commands(Platform& platform, const std::array<std::string, 3>& commands, int vm_mask,
-                          const Workspace& workspace) {
-  VmOutcome outcome;
-  bool ran = false;
-  std::string upgrade_why;
-  bool& wait_failed = outcome.wait_failed;
-  std::string not_started;  // the commands that could not start, and why the last did not
-  int killed_by = 0;        // the signal that ended the last run, or 0
-  bool last_killed = false;  // the last VM tried was ended by a signal before the application
-  // Whether the last run ended without the boot stage having touched its
-  // result file: the launcher's pending text is still there.
-  auto boot_stage_never_ran = [&](std::int32_t code) {
-    if (code == 0 || static_cast<std::uint32_t>(code) >= 10000u) return false;
-    std::optional<std::vector<unsigned char>> bytes = platform.read_file(workspace.boot_result_file);
-    const std::string pending = kBootResultPending;
-    return bytes && std::string(bytes->begin(), bytes->end()) == pending;
-  };
-  // Ends the attempts on a stop signal: the application's own code when it
-  // ran, else as a process stopped by that signal would (a VM stopped while
-  // starting may say 1, which would read as a plain failure).
-  auto stopped = [&](bool after_run) {
-    outcome.interrupted = true;
-    int signal = platform.stop_signal();
-    if (!after_run) {
-      if (!ran) outcome.code = 128 + signal;
-    } else if (outcome.code != kErrorWaitFailed && !marker_present(platform, workspace)) {
-      outcome.code = 128 + signal;
+namespace {
+
+// One launch's attempts at the VM commands: runs them in turn and keeps what
+// the last one said, until the outcome is known.
+class VmAttempts {
+ public:
+  VmAttempts(Platform& platform, const Workspace& workspace) : platform_(platform), workspace_(workspace) {}
+
+  VmOutcome run_all(const std::array<std::string, 3>& commands, int vm_mask) {
+    for (int index = 0; index < 3; ++index) {
+      if ((vm_mask & (1 << index)) == 0) continue;
+      if (platform_.stop_signal() != 0) return stopped(false);
+      if (!run(commands[index])) continue;  // a VM that is not installed counts for nothing
+      if (outcome_.code == kErrorBootResultLost || wait_failed_) return finished();
+      if (platform_.stop_signal() != 0) return stopped(true);
+      // The jar files on the class path exist only once the first run has
+      // unpacked them, so a main class in them loads on the second run.
+      if (outcome_.code == kBootCannotLoadMain && workspace_.jars) {
+        if (!run(commands[index])) {
+          outcome_.code = kErrorWaitFailed;
+          outcome_.why = not_started_;
+        }
+        if (outcome_.code == kErrorBootResultLost || wait_failed_) return finished();
+        if (platform_.stop_signal() != 0) return stopped(true);
+      }
+      if (marker_present(platform_, workspace_)) {
+        application_ran_ = true;
+        outcome_.why.clear();
+        return finished();
+      }
+      if (!asks_for_upgrade(outcome_.code)) return finished();
+      // Killed or crashed before the application ran: the next VM may do
+      // better, but a newer one is not what the last one asked for.
+      last_killed_ = killed_by_ != 0;
+      if (last_killed_) continue;
+      upgrade_ = true;
+      upgrade_why_ = outcome_.why + " before starting the application";
     }
-    return outcome;
-  };
+    if (last_killed_) {
+      upgrade_ = false;
+      outcome_.code = kErrorVmKilled;
+      outcome_.why += " before starting the application";
+    } else if (upgrade_) {
+      outcome_.why = upgrade_why_;
+    } else if (!ran_) {
+      outcome_.why = not_started_.empty() ? "no Java VM command is allowed by the configuration's target" : not_started_;
+    }
+    return finished();
+  }
+
+ private:
   // One start and wait; false when the command could not start.
-  auto run = [&](const std::string& command) {
+  bool run(const std::string& command) {
     bool result_file_failed = false;
-    std::optional<ProcessId> process = start_vm_command(platform, command, workspace, &result_file_failed);
+    std::optional<ProcessId> process = start_vm_command(platform_, command, workspace_, &result_file_failed);
     if (result_file_failed) {
-      outcome.code = kErrorBootResultLost;
-      outcome.why = with_reason("cannot write the boot stage's result file " + workspace.boot_result_file,
-                                platform.last_error());
+      outcome_.code = kErrorBootResultLost;
+      outcome_.why = with_reason("cannot write the boot stage's result file " + workspace_.boot_result_file,
+                                 platform_.last_error());
       return true;
     }
     if (!process) {
-      not_started = with_reason("cannot start the Java VM " + command, platform.last_error());
+      not_started_ = with_reason("cannot start the Java VM " + command, platform_.last_error());
       return false;
     }
-    ran = true;
+    ran_ = true;
     std::string why;
-    outcome.code = wait_exit_code(platform, process, workspace, &why, &killed_by);
-    wait_failed = outcome.code == kErrorWaitFailed && !why.empty();
-    if (!why.empty())
-      outcome.why = why + " (" + command + ")";
-    else if (killed_by != 0)
-      outcome.why = "the Java VM " + command + " was ended by " + signal_name(killed_by);
-    else if (boot_stage_never_ran(outcome.code))
+    outcome_.code = wait_exit_code(platform_, process, workspace_, &why, &killed_by_);
+    wait_failed_ = outcome_.code == kErrorWaitFailed && !why.empty();
+    outcome_.why = reason_of_end(command, why);
+    return true;
+  }
+
+  // The reason line of the run that just ended.
+  std::string reason_of_end(const std::string& command, const std::string& wait_why) {
+    if (!wait_why.empty()) return wait_why + " (" + command + ")";
+    if (killed_by_ != 0) return "the Java VM " + command + " was ended by " + signal_name(killed_by_);
+    const std::string code = std::to_string(outcome_.code);
+    if (outcome_.code != 0 && static_cast<std::uint32_t>(outcome_.code) < 10000u &&
+        boot_stage_untouched(platform_, workspace_))
       // A VM that refuses an option or cannot reserve its memory ends with
       // 1 before it runs any class; its own words went to standard error.
-      outcome.why = "the Java VM " + command + " stopped with exit code " + std::to_string(outcome.code) +
-                    " before it ran the boot stage (its own message, if it gave one, is above)";
-    else
-      outcome.why = "the Java VM " + command + " ended with exit code " + std::to_string(outcome.code);
-    return true;
-  };
-
-  for (int index = 0; index < 3; ++index) {
-    if ((vm_mask & (1 << index)) == 0) continue;
-    if (platform.stop_signal() != 0) return stopped(false);
-    if (!run(commands[index])) continue;  // a VM that is not installed counts for nothing
-    if (outcome.code == kErrorBootResultLost || wait_failed) return outcome;
-    if (platform.stop_signal() != 0) return stopped(true);
-    // The jar files on the class path exist only once the first run has
-    // unpacked them, so a main class in them loads on the second run.
-    if (outcome.code == kBootCannotLoadMain && workspace.jars) {
-      if (!run(commands[index])) {
-        outcome.code = kErrorWaitFailed;
-        outcome.why = not_started;
-      }
-      if (outcome.code == kErrorBootResultLost || wait_failed) return outcome;
-      if (platform.stop_signal() != 0) return stopped(true);
-    }
-    if (marker_present(platform, workspace)) {
-      outcome.started = true;
-      outcome.why.clear();
-      return outcome;
-    }
-    if (!asks_for_upgrade(outcome.code)) return outcome;
-    // Killed or crashed before the application ran: the next VM may do
-    // better, but a newer one is not what the last one asked for.
-    last_killed = killed_by != 0;
-    if (last_killed) continue;
-    outcome.upgrade = true;
-    upgrade_why = outcome.why + " before starting the application";
+      return "the Java VM " + command + " stopped with exit code " + code +
+             " before it ran the boot stage (its own message, if it gave one, is above)";
+    return "the Java VM " + command + " ended with exit code " + code;
   }
-  if (last_killed) {
-    outcome.upgrade = false;
-    outcome.code = kErrorVmKilled;
-    outcome.why += " before starting the application";
-  } else if (outcome.upgrade)
-    outcome.why = upgrade_why;
-  else if (!ran)
-    outcome.why = not_started.empty() ? "no Java VM command is allowed by the configuration's target" : not_started;
-  return outcome;
+
+  // Ends the attempts on a stop signal: the application's own code when it
+  // ran, else as a process stopped by that signal would (a VM stopped while
+  // starting may say 1, which would read as a plain failure).
+  VmOutcome stopped(bool after_run) {
+    interrupted_ = true;
+    const int signal = platform_.stop_signal();
+    if (!after_run) {
+      if (!ran_) outcome_.code = 128 + signal;
+    } else if (outcome_.code != kErrorWaitFailed && !marker_present(platform_, workspace_)) {
+      outcome_.code = 128 + signal;
+    }
+    return finished();
+  }
+
+  // The outcome, named once from what the attempts saw, in the order that
+  // decides: a stop by the user, a VM the launcher lost, the application's
+  // run, a call for a newer VM, an error code, no usable VM.
+  VmOutcome finished() {
+    if (interrupted_)
+      outcome_.end = VmEnd::interrupted;
+    else if (wait_failed_)
+      outcome_.end = VmEnd::wait_failed;
+    else if (application_ran_)
+      outcome_.end = VmEnd::application_ran;
+    else if (upgrade_)
+      outcome_.end = VmEnd::needs_newer_vm;
+    else if (static_cast<std::uint32_t>(outcome_.code) > 10000u)
+      outcome_.end = VmEnd::error_code;
+    else
+      outcome_.end = VmEnd::no_vm;
+    return outcome_;
+  }
+
+  Platform& platform_;
+  const Workspace& workspace_;
+  VmOutcome outcome_;
+  bool ran_ = false;              // some command started
+  bool interrupted_ = false;      // a stop signal reached the launcher
+  bool wait_failed_ = false;      // the launcher could not wait for the last VM
+  bool application_ran_ = false;  // a run left the marker
+  bool upgrade_ = false;          // a VM ended before the application without an error code
+  bool last_killed_ = false;      // the last VM tried was ended by a signal before the application
+  int killed_by_ = 0;             // the signal that ended the last run, or 0
+  std::string upgrade_why_;
+  std::string not_started_;  // why the last command that could not start did not
+};
+
+}  // namespace
+
+VmOutcome try_vm_commands(Platform& platform, const std::array<std::string, 3>& commands, int vm_mask,
+                          const Workspace& workspace) {
+  return VmAttempts(platform, workspace).run_all(commands, vm_mask);
 }
 
 }  // namespace quillpod

@@ -26,7 +26,7 @@ std::array<std::string, 3> build_vm_commands(const std::string& executable_path,
                                              const std::optional<std::string>& vm_options = std::nullopt);
 
 // Starts one command after readying the boot stage's result file (see
-// kBootResultPending); nullopt when the program cannot be started, and then
+// reserve_boot_result); nullopt when the program cannot be started, and then
 // `result_file_failed` tells whether the result file was the cause.
 std::optional<ProcessId> start_vm_command(Platform& platform, const std::string& command_line,
                                           const Workspace& workspace, bool* result_file_failed = nullptr);
@@ -43,13 +43,20 @@ std::int32_t wait_exit_code(Platform& platform, std::optional<ProcessId> process
 // How a signal is named in a reason line: "signal 9 (SIGKILL)".
 std::string signal_name(int signal);
 
+// How the VM attempts ended, as the launcher acts on it.
+enum class VmEnd {
+  application_ran,  // a run left the marker: `code` is the application's exit code
+  interrupted,      // a stop signal reached the launcher: end with `code`, show nothing
+  wait_failed,      // the launcher could not wait for a VM: its end is unknown (10005)
+  needs_newer_vm,   // every VM that ran ended before the application without an error code
+  error_code,       // a run ended on an error code above 10000 (or a negative one): report it
+  no_vm,            // no VM ran, or the last one ended with a code that is not an error code
+};
+
 struct VmOutcome {
-  bool started = false;      // a run left the marker file: the application ran
-  bool interrupted = false;  // a stop signal reached the launcher: nothing more runs
-  bool upgrade = false;      // a run ended before the application without an error code
-  std::int32_t code = 1;     // the stopping code, or the last run's exit code
-  bool wait_failed = false;  // the launcher could not wait for a VM: its end is unknown (code 10005)
-  std::string why;           // what decided a failed outcome, for the launcher's reason line
+  VmEnd end = VmEnd::no_vm;
+  std::int32_t code = 1;  // the stopping code, or the last run's exit code
+  std::string why;        // what decided a failed outcome, for the launcher's reason line
 };
 
 // Tries the commands the mask allows until one starts the application or one

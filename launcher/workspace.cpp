@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "boot_stage.h"
 #include "errors.h"
 #include "payload.h"
 #include "payload_format.h"
@@ -83,7 +84,7 @@ std::string without_trailing_separator(const Platform& platform, std::string pat
 }  // namespace
 
 int create_workspace(Platform& platform, const unsigned char* boot, std::size_t boot_length,
-                     std::optional<std::string_view> config, Workspace& out, std::string* why) {
+                     const LaunchConfig& config, Workspace& out, std::string* why) {
   std::optional<std::string> temporary = platform.temporary_path();
   if (!temporary || temporary->empty())
     return fail(why, kErrorNoTemporaryPath,
@@ -155,28 +156,21 @@ int create_workspace(Platform& platform, const unsigned char* boot, std::size_t 
                 with_reason("cannot lock the workspace " + out.directory, platform.last_error()));
 
   const char sep = platform.path_separator();
-  std::optional<std::string> jars = lookup_config_value(config, "jars", std::nullopt);
-  out.jars = jars.has_value();
-  out.class_path = build_class_path(platform, out.directory, jars);
+  out.jars = config.jars.has_value();
+  out.class_path = build_class_path(platform, out.directory, config.jars);
   if (!platform.set_environment(platform.class_path_variable(), out.class_path))
     return fail(why, kErrorSetClassPath,
                 with_reason("cannot set " + platform.class_path_variable() + " to " + out.class_path,
                             platform.last_error()));
 
   out.boot_class_file = out.directory + sep + boot_class_name();
-  if (!platform.write_new_file(out.boot_class_file, boot, boot_length))
+  if (!write_boot_class(platform, out, BootClass{boot, static_cast<std::uint32_t>(boot_length)}))
     return fail(why, kErrorWriteBootClass,
                 with_reason("cannot write the boot class " + out.boot_class_file, platform.last_error()));
 
   out.marker_file = out.directory + sep + kMarkerFileName;
   out.boot_result_file = out.directory + sep + kBootResultFileName;
   return 0;
-}
-
-bool reserve_boot_result(Platform& platform, const Workspace& workspace) {
-  const std::string text = kBootResultPending;
-  return platform.write_new_file(workspace.boot_result_file, reinterpret_cast<const unsigned char*>(text.data()),
-                                 text.size());
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "config.h"
 #include "platform.h"
 
 namespace quillpod {
@@ -42,11 +43,6 @@ constexpr int kSweepLimit = 64;
 constexpr int kNextTickAttempts = 16;
 constexpr int kRandomNameAttempts = 16;
 
-// What the launcher writes into the result file before each VM start: it
-// keeps the file's room on a disk that fills up while the application is
-// unpacked, and tells "the boot stage wrote nothing" from "it could not".
-constexpr const char* kBootResultPending = "pending\n";
-
 // Whether a name has the form of a run name: seconds followed by a signed
 // 32-bit number ("17000000004321", "1700000000-2147483643").
 bool is_run_name(std::string_view name);
@@ -62,10 +58,7 @@ std::string build_class_path(const Platform& platform, const std::string& direct
 // workspace /tmp/1700000000123: No space left on device"); `out.directory`
 // is set as soon as the path is formed, so the caller can clean up.
 int create_workspace(Platform& platform, const unsigned char* boot, std::size_t boot_length,
-                     std::optional<std::string_view> config, Workspace& out, std::string* why = nullptr);
-
-// Writes kBootResultPending into the result file; false when it cannot.
-bool reserve_boot_result(Platform& platform, const Workspace& workspace);
+                     const LaunchConfig& config, Workspace& out, std::string* why = nullptr);
 
 // Deletes the tree bottom-up through open directories, never following a
 // link and entering only directories of the user running the launcher,

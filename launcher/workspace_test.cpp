@@ -35,7 +35,7 @@ TEST(CreateWorkspace, FormsEveryPath) {
   Workspace w;
   const std::string text = "main=m\njars=,a.jar,,b.jar,\n";
   const unsigned char boot[] = {0xCA, 0xFE};
-  ASSERT_EQ(create_workspace(p, boot, 2, text, w), 0);
+  ASSERT_EQ(create_workspace(p, boot, 2, read_launch_config(text), w), 0);
   EXPECT_EQ(w.run_name, "17000000004321");
   EXPECT_EQ(w.directory, kWs);
   EXPECT_TRUE(w.jars);
@@ -54,7 +54,7 @@ TEST(CreateWorkspace, JarsFlagFollowsTheKey) {
     Workspace w;
     std::optional<std::string_view> view;
     if (text) view = *text;
-    ASSERT_EQ(create_workspace(p, nullptr, 0, view, w), 0);
+    ASSERT_EQ(create_workspace(p, nullptr, 0, read_launch_config(view), w), 0);
     EXPECT_EQ(w.jars, flag);
     EXPECT_EQ(w.class_path, kWs);
   }
@@ -64,7 +64,7 @@ TEST(CreateWorkspace, TickAboveInt32PrintsNegative) {
   FakePlatform p;
   p.ticks = 2147483648u + 5u;
   Workspace w;
-  ASSERT_EQ(create_workspace(p, nullptr, 0, std::nullopt, w), 0);
+  ASSERT_EQ(create_workspace(p, nullptr, 0, LaunchConfig{}, w), 0);
   EXPECT_EQ(w.run_name, "1700000000-2147483643");
 }
 
@@ -74,7 +74,7 @@ TEST(CreateWorkspace, ExistingBootFileOverwritten) {
   p.files[kWs + "\\quillpodboot.class"] = testing::bytes_of("old and longer content");
   // The directory itself is new; only the file name was taken before.
   const unsigned char boot[] = {'n', 'e', 'w'};
-  ASSERT_EQ(create_workspace(p, boot, 3, std::nullopt, w), 0);
+  ASSERT_EQ(create_workspace(p, boot, 3, LaunchConfig{}, w), 0);
   EXPECT_EQ(p.files[w.boot_class_file], testing::bytes_of("new"));
 }
 
@@ -105,7 +105,7 @@ TEST(CreateWorkspace, Failures) {
     FakePlatform p;
     c.setup(p);
     Workspace w;
-    EXPECT_EQ(create_workspace(p, nullptr, 0, std::nullopt, w), c.code) << c.name;
+    EXPECT_EQ(create_workspace(p, nullptr, 0, LaunchConfig{}, w), c.code) << c.name;
     EXPECT_EQ(!w.directory.empty(), c.path_formed) << c.name;
   }
 }
@@ -169,7 +169,7 @@ TEST(CreateWorkspace, TakenNamesMoveOnToTheNextTickThenToRandomNames) {
     p.randoms = c.randoms;
     Workspace w;
     std::string why;
-    int code = create_workspace(p, nullptr, 0, std::nullopt, w, &why);
+    int code = create_workspace(p, nullptr, 0, LaunchConfig{}, w, &why);
     if (c.expected.empty()) {
       EXPECT_EQ(code, kErrorCreateWorkspace) << c.name;
       EXPECT_EQ(why.rfind("cannot create the workspace C:\\temp\\1700000000", 0), 0u) << c.name << ": " << why;
@@ -191,7 +191,7 @@ TEST(CreateWorkspace, ClassPathSeparatorInTheTemporaryPathIsRefused) {
   p.temporary = "C:\\odd;dir\\";
   Workspace w;
   std::string why;
-  EXPECT_EQ(create_workspace(p, nullptr, 0, std::nullopt, w, &why), kErrorNoTemporaryPath);
+  EXPECT_EQ(create_workspace(p, nullptr, 0, LaunchConfig{}, w, &why), kErrorNoTemporaryPath);
   EXPECT_NE(why.find("C:\\odd;dir\\"), std::string::npos) << why;
   EXPECT_TRUE(w.directory.empty());
 }

@@ -1,5 +1,6 @@
 #include "page.h"
 
+#include <cstdio>
 #include <ctime>
 
 namespace scores {
@@ -74,6 +75,49 @@ std::string render_json(const std::vector<Ranked>& best) {
   }
   out += "\n]}\n";
   return out;
+}
+
+std::string html_escape(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (char c : utf8) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string json_string(std::string_view utf8) {
+  std::string out = "\"";
+  for (char ch : utf8) {
+    auto c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      // Keeps the JSON safe to embed in a script element as well.
+      case '<': out += "\\u003c"; break;
+      case '>': out += "\\u003e"; break;
+      case '&': out += "\\u0026"; break;
+      default:
+        if (c < 0x20) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
+        } else {
+          out += ch;
+        }
+    }
+  }
+  return out + "\"";
 }
 
 }  // namespace scores

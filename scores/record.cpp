@@ -1,16 +1,9 @@
 #include "record.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace scores {
 namespace {
-
-std::string unscramble(std::string_view bytes) {
-  std::string out(bytes);
-  for (char& c : out) c = static_cast<char>(static_cast<unsigned char>(c) ^ kScrambleKey);
-  return out;
-}
 
 // Drops C0 and C1 control characters and DEL; returns the rest as UTF-8 and
 // its length in characters through chars.
@@ -39,7 +32,7 @@ bool holds_record_end(std::string_view name_lines) {
   std::size_t start = 0;
   for (;;) {
     std::size_t lf = name_lines.find('\n', start);
-    lines.push_back(unscramble(name_lines.substr(start, lf == std::string_view::npos ? std::string_view::npos : lf - start)));
+    lines.push_back(scramble(name_lines.substr(start, lf == std::string_view::npos ? std::string_view::npos : lf - start)));
     if (lf == std::string_view::npos) break;
     start = lf + 1;
   }
@@ -73,7 +66,7 @@ std::variant<Record, Refusal> parse_record(std::string_view raw) {
   if (split == std::string_view::npos) return Refusal{"record has fewer than four lines"};
 
   Record r;
-  std::string digits = unscramble(score_line);
+  std::string digits = scramble(score_line);
   if (digits.empty() || digits.size() > 10) return Refusal{"score is not 1 to 10 digits"};
   for (char c : digits) {
     if (c < '0' || c > '9') return Refusal{"score is not decimal digits"};
@@ -86,13 +79,13 @@ std::variant<Record, Refusal> parse_record(std::string_view raw) {
   std::size_t chars = 0;
   const std::string_view name_lines = middle.substr(0, split);
   if (holds_record_end(name_lines)) return Refusal{"record holds more than one record"};
-  r.name = latin1_text(unscramble(name_lines), chars);
+  r.name = latin1_text(scramble(name_lines), chars);
   if (chars > kMaxFieldChars) return Refusal{"name longer than 64 characters"};
   if (r.name.find_first_not_of(' ') == std::string::npos) return Refusal{"blank name"};
-  r.email = latin1_text(unscramble(middle.substr(split + 1)), chars);
+  r.email = latin1_text(scramble(middle.substr(split + 1)), chars);
   if (chars > kMaxFieldChars) return Refusal{"e-mail address longer than 64 characters"};
 
-  std::string flag = unscramble(flag_line);
+  std::string flag = scramble(flag_line);
   if (flag != "0" && flag != "1") return Refusal{"opt-in flag is not 0 or 1"};
   r.optin = flag == "1";
   return r;
@@ -108,49 +101,6 @@ std::string encode_record(std::int64_t score, std::string_view name, std::string
                           bool optin) {
   return scramble(std::to_string(score)) + '\n' + scramble(name) + '\n' + scramble(email) + '\n' +
          scramble(optin ? "1" : "0") + '\n';
-}
-
-std::string html_escape(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  for (char c : utf8) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
-std::string json_string(std::string_view utf8) {
-  std::string out = "\"";
-  for (char ch : utf8) {
-    auto c = static_cast<unsigned char>(ch);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      // Keeps the JSON safe to embed in a script element as well.
-      case '<': out += "\\u003c"; break;
-      case '>': out += "\\u003e"; break;
-      case '&': out += "\\u0026"; break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += ch;
-        }
-    }
-  }
-  return out + "\"";
 }
 
 }  // namespace scores

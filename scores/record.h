@@ -40,17 +40,12 @@ struct Refusal {
 // so the text is read as Latin-1 and kept as UTF-8.
 std::variant<Record, Refusal> parse_record(std::string_view raw);
 
-// The game's line scrambling, for clients written in C++ (tests, benchmark).
+// The game's line scrambling: each byte XOR kScrambleKey, so the same
+// function also undoes it (the reader's side, and clients written in C++).
 std::string scramble(std::string_view text);
 
 // A whole record as the game puts it on the wire.
 std::string encode_record(std::int64_t score, std::string_view name, std::string_view email,
                           bool optin);
-
-// Text made safe for HTML element content and attribute values.
-std::string html_escape(std::string_view utf8);
-
-// Text as a JSON string literal, quotes included.
-std::string json_string(std::string_view utf8);
 
 }  // namespace scores
