@@ -11,10 +11,9 @@ import javax.sound.sampled.SourceDataLine;
  * sound waits before it is heard, and through a sound server the device's
  * whole buffer stays filled, whatever the line reports as free: the buffer
  * itself is the queue, so it starts small. When the player comes back to the
- * device later than half its buffer lasts, the machine is
- * not keeping up (and some servers stay silent for a while after running
- * dry): the buffer doubles, up to a limit, the device being opened afresh at
- * the new size. After ten seconds without that it halves again, at a moment
+ * device later than half its buffer lasts, the machine is not keeping up
+ * (and some servers stay silent for a while after running dry): the buffer
+ * doubles, up to a limit, the device being opened afresh at the new size. After ten seconds without that it halves again, at a moment
  * of silence, where reopening the device is not heard.
  */
 final class LineSink implements SampleSink {
@@ -107,7 +106,7 @@ final class LineSink implements SampleSink {
             silent &= samples[i] == 0;
         }
         adapt(length, silent);
-        awaitRoom(length);
+        awaitRoom(count);
         line.write(bytes, 0, length);
         lastWrite = clock.nanoTime();
     }
