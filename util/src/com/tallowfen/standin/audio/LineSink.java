@@ -27,6 +27,13 @@ final class LineSink implements SampleSink {
     static final int MAX_QUEUED_BYTES = 120 * BYTES_PER_MS;
     /** Bytes played without the device running dry before the queue may shrink: ten seconds. */
     static final long CALM_BYTES = 10000L * BYTES_PER_MS;
+    /**
+     * Bytes played after the first opening before a late player counts: two
+     * seconds. While the VM and the sound server start up, the player is
+     * late now and then however fast the machine; reopening the device then
+     * would only add a gap.
+     */
+    static final long SETTLING_BYTES = 2000L * BYTES_PER_MS;
 
     /** Where the time comes from; a test sets its own. */
     interface Clock {
@@ -49,6 +56,8 @@ final class LineSink implements SampleSink {
      * while it fills.)
      */
     private long lastWrite;
+    /** Bytes written since the device was first opened. */
+    private long played;
     private int underruns;
 
     LineSink() {
@@ -77,8 +86,9 @@ final class LineSink implements SampleSink {
         calm = 0;
     }
 
-    /** Reopens the device with a buffer of the given size; what it still held is dropped. */
+    /** Reopens the device with a buffer of the given size, once what it still holds has been played. */
     private void reopen(int size) throws InterruptedException {
+        line.drain();
         line.close();
         try {
             openAt(size);
@@ -109,11 +119,12 @@ final class LineSink implements SampleSink {
         awaitRoom(count);
         line.write(bytes, 0, length);
         lastWrite = clock.nanoTime();
+        played += length;
     }
 
     /** Grows the buffer when the device ran dry or nearly since the last write, shrinks it after a calm while. */
     private void adapt(int length, boolean silent) throws InterruptedException {
-        boolean late = lastWrite != 0 && clock.nanoTime() - lastWrite > target / 2 / BYTES_PER_MS * 1000000L;
+        boolean late = played >= SETTLING_BYTES && clock.nanoTime() - lastWrite > target / 2 / BYTES_PER_MS * 1000000L;
         if (late) {
             underruns++;
             if (target < MAX_QUEUED_BYTES) {
