@@ -17,6 +17,10 @@ import java.awt.Toolkit;
 import java.awt.event.InputEvent;
 import java.awt.event.WindowEvent;
 import java.awt.image.BufferedImage;
+import java.io.IOException;
+import java.net.InetAddress;
+import java.net.ServerSocket;
+import java.net.Socket;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
@@ -233,18 +237,19 @@ class AlertDialogTest {
 
     /**
      * Every message the game puts in a dialog: its own sentences, what the
-     * score form says before sending, and the game's words around each
-     * answer the score server can give (read from the server's sources).
+     * score form says before sending, and what the game makes of each
+     * answer the score server can give (read from the server's sources),
+     * through a report to a server on loopback that gives that answer.
      */
     static List<String> gameMessages() throws Exception {
         List<String> messages = new ArrayList<String>(Arrays.asList(
             "Could not connect to high score server.",
             "Error sending score to server.",
             "Your score has been recorded!",
-            HollyBlitz.formProblem("", "elf@pole.example"),
-            HollyBlitz.formProblem(String.join("", Collections.nCopies(65, "x")), "elf@pole.example"),
-            HollyBlitz.formProblem("\u65e5\u672c", "elf@pole.example"),
-            HollyBlitz.formProblem("Holly \u0141\u0153\u20ac\u2603", "elf@pole.example")));
+            ScoreRecord.formProblem("", "elf@pole.example"),
+            ScoreRecord.formProblem(String.join("", Collections.nCopies(65, "x")), "elf@pole.example"),
+            ScoreRecord.formProblem("\u65e5\u672c", "elf@pole.example"),
+            ScoreRecord.formProblem("Holly \u0141\u0153\u20ac\u2603", "elf@pole.example")));
         Path scores = Paths.get(System.getenv().getOrDefault("QUILLPOD_SOURCE_DIR", "."), "scores");
         Matcher answers = Pattern.compile("Refusal\\{\"([^\"]+)\"|\"((?:REFUSED|FAILED) [^\"\\\\]+)")
             .matcher(new String(Files.readAllBytes(scores.resolve("record.cpp")), StandardCharsets.UTF_8)
@@ -252,11 +257,31 @@ class AlertDialogTest {
         int answersFound = 0;
         while (answers.find()) {
             String answer = answers.group(1) != null ? "REFUSED " + answers.group(1) : answers.group(2);
-            messages.add("Your score was not recorded: " + ScoreConnection.reason(answer));
+            messages.add(reportedFor(answer));
             answersFound++;
         }
         assertTrue(answersFound > 0, "no server answers found under " + scores);
         return messages;
+    }
+
+    /** What the game tells the player when a score server on loopback gives this answer to a report. */
+    static String reportedFor(String answer) throws Exception {
+        try (ServerSocket server = new ServerSocket(0, 1, InetAddress.getLoopbackAddress())) {
+            Thread peer = new Thread(() -> {
+                try (Socket s = server.accept()) {
+                    s.getInputStream().read(new byte[4096]);
+                    s.getOutputStream().write((answer + "\n").getBytes(StandardCharsets.UTF_8));
+                } catch (IOException e) {
+                    // The report then fails and says so; the assertion below shows it.
+                }
+            });
+            peer.start();
+            byte[] record = "10\nHolly\nelf@pole.example\n0\n".getBytes(StandardCharsets.US_ASCII);
+            String message = ScoreConnection.report("127.0.0.1", server.getLocalPort(), record, 10000, 10000);
+            peer.join();
+            assertTrue(message != null && !message.startsWith("Could not"), answer + " gave " + message);
+            return message;
+        }
     }
 
     /** The box around the pixels of a picture that are much darker than the dialog's grey, or null. */

@@ -106,9 +106,7 @@ class TextContrastTest {
         int frames = 0;
         for (long seed : new long[] {3, 11}) {
             BotGame game = new BotGame(seed);
-            game.prepareHeadless(sources);
-            game.r.setSeed(seed);
-            game.setGameState(HollyBlitz.FRONTSCREEN);
+            game.startHeadless(sources, seed);
             Color ink = game.offscreen.getColor();
             BufferedImage frame = (BufferedImage) game.offscreenImg;
             for (int step = 0; step < STEPS; step++) {

@@ -33,8 +33,12 @@ public final class SoundCheck {
     static final int ATTACK = 640;
     /** Samples of a sound used to tell whether it plays at a moment: up to 0.4 s. */
     static final int WHOLE = RATE * 2 / 5;
-    /** How far a sound may stray from where the game's timing puts it: the device's queue fills and drains. */
-    static final int SLACK = RATE * 60 / 1000;
+    /**
+     * How far a sound may stray from where the game's timing puts it: the
+     * device's queue fills and drains, and after an underrun the player's
+     * queue grows (by 60 ms at most), moving every later sound.
+     */
+    static final int SLACK = RATE * 100 / 1000;
     /** A moment where a hit sound does not start. */
     static final int WRONG = RATE * 300 / 1000;
     static final double FOUND = 0.5;
