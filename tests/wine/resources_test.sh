@@ -62,7 +62,8 @@ case $mode in
     done
 
     # The version block and manifest, as the resource compiler reads them.
-    x86_64-w64-mingw32-windres -i app.exe -O rc -o dump.rc 2>windres.err || fail "windres: $(cat windres.err)"
+    mingw() { command -v "x86_64-w64-mingw32-$1" || command -v "i686-w64-mingw32-$1" || fail "no mingw $1"; }
+    "$(mingw windres)" -i app.exe -O rc -o dump.rc 2>windres.err || fail "windres: $(cat windres.err)"
     # The compiler writes characters above ASCII as octal escapes of UTF-16 units.
     while IFS= read -r line; do
       grep -qF -- "$line" dump.rc || fail "the resources lack '$line':"$'\n'"$(cat dump.rc | grep -v '0x')"
@@ -90,7 +91,7 @@ LINES
     # section, and the records unchanged behind it.
     kind() { file -b "$1" | sed 's/, [0-9]* sections$//'; }
     [ "$(kind app.exe)" = "$(kind "$launcher")" ] || fail "file type changed: $(file -b app.exe)"
-    objdump_tool=x86_64-w64-mingw32-objdump
+    objdump_tool=$(mingw objdump)
     $objdump_tool -p app.exe >headers 2>objdump.err && [ ! -s objdump.err ] || fail "objdump: $(cat objdump.err)"
     image_size=$((16#$(sed -n 's/^SizeOfImage[[:space:]]*//p' headers)))
     alignment=$((16#$(sed -n 's/^SectionAlignment[[:space:]]*//p' headers)))
