@@ -302,13 +302,17 @@ Bytes archive_record_data(const Bytes& body, int level) {
   return data;
 }
 
-Bytes build_executable(const Bytes& launcher, const Bytes& boot, const Bytes& config, const Bytes& archive) {
+void check_plain_launcher(const Bytes& launcher) {
   for (char type : {kRecordBoot, kRecordConfig, kRecordArchive}) {
     Record r;
     if (find_record(launcher, type, r))
       throw Error(std::string("the launcher already carries a record ") + type + " at offset " +
                   std::to_string(r.offset) + "; give the plain launcher, not a packed executable");
   }
+}
+
+Bytes build_executable(const Bytes& launcher, const Bytes& boot, const Bytes& config, const Bytes& archive) {
+  check_plain_launcher(launcher);
   Bytes out = launcher;
   out.reserve(launcher.size() + boot.size() + config.size() + archive.size() +
               4 * (kRecordHeaderSize + kRecordAlignment));

@@ -104,6 +104,9 @@ Bytes gzip_decompress(const unsigned char* data, std::size_t size, std::size_t l
 // Data of record Z: the body's size, then the body compressed.
 Bytes archive_record_data(const Bytes& body, int level);
 
+// Throws Error if the launcher already carries records (a packed executable).
+void check_plain_launcher(const Bytes& launcher);
+
 // The whole executable: launcher, then records B, V, Z on the grid. Throws
 // Error if the launcher already carries records.
 Bytes build_executable(const Bytes& launcher, const Bytes& boot, const Bytes& config, const Bytes& archive);
