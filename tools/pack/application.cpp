@@ -410,8 +410,9 @@ void gather_inputs(const Request& request, Inputs& inputs, Packed& packed) {
 }
 
 // Stage 2: every file of the archive, sorted bytewise by name, each name once.
-std::vector<SourceFile> collect_application_files(const Request& request, const Inputs& inputs) {
-  std::vector<SourceFile> files = collect_files(inputs.sources);
+std::vector<SourceFile> collect_application_files(const Request& request, const Inputs& inputs,
+                                                  std::vector<std::string>& warnings) {
+  std::vector<SourceFile> files = collect_files(inputs.sources, &warnings);
   for (const auto& jar : inputs.jars.jars()) files.push_back({jar.name, jar.path});
   std::stable_sort(files.begin(), files.end(), [](const SourceFile& a, const SourceFile& b) {
     return std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
@@ -478,7 +479,7 @@ std::pair<int, std::string> newest_class(const std::vector<ConfigPair>& config,
     for (const std::string& name : jar.entry_names()) {
       if (name.size() < 6 || name.compare(name.size() - 6, 6, ".class") != 0 || is_versioned_or_module(name)) continue;
       Bytes head = jar.entry_head(name, 8);
-      consider(class_file_version(head.data(), head.size()), name + " in " + jar_file->name);
+      consider(class_file_version(head.data(), head.size()), name + " in " + jars_item(jar_file->name));
     }
   }
   return newest;
@@ -732,7 +733,7 @@ Packed pack_application(const Request& request) {
   Packed packed;
   Inputs inputs(packed.warnings);
   gather_inputs(request, inputs, packed);
-  std::vector<SourceFile> files = collect_application_files(request, inputs);
+  std::vector<SourceFile> files = collect_application_files(request, inputs, packed.warnings);
   std::vector<ConfigPair> config = complete_config(request, inputs, files, packed);
   Bytes text = check_application(request, config, files, packed);
   packed.executable = assemble(inputs, text, files, request.level);

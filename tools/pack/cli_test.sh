@@ -278,6 +278,10 @@ check_warning "unknown key" "the key \"mian\" is read by nobody and only stored;
 "$pack" "${base[@]}" -c main=com.t.Main -c windowed=yes -o quiet app >stdout 2>stderr || fail "windowed key: refused: $(cat stderr)"
 grep -q "warning" stderr && fail "windowed key: a key executables have always carried draws a warning: $(cat stderr)"
 check_warning "Class-Path item missing" "names lib/gone.jar, which is not there" "${base[@]}" -o warned main.jar
+mkdir -p dangling/com/t && cp app/com/t/Main.class dangling/com/t/ && ln -sf ../nowhere dangling/gone
+check_warning "link to nothing" "dangling/gone is a link to nothing (../nowhere); it is not carried" \
+  "${base[@]}" --main com.t.Main -o warned dangling
+"$pack" --list warned | grep -q gone && fail "a link to nothing was carried"
 "$pack" "${base[@]}" -o warned sub app --main com.t.Main 2>stderr || fail "marker name below the root refused"
 [ -s stderr ] && fail "a clean packing warned: $(cat stderr)"
 

@@ -185,7 +185,7 @@ std::vector<SourceFile> collect_files(const std::vector<fs::path>& dirs) {
   return collect_files(sources);
 }
 
-std::vector<SourceFile> collect_files(const std::vector<SourceDir>& sources) {
+std::vector<SourceFile> collect_files(const std::vector<SourceDir>& sources, std::vector<std::string>* warnings) {
   struct Found {
     SourceFile file;
     const fs::path* dir;
@@ -203,6 +203,14 @@ std::vector<SourceFile> collect_files(const std::vector<SourceDir>& sources) {
       if (ec) break;
       const fs::path& path = it->path();
       auto status = fs::status(path, ec);
+      if (ec && warnings && it->is_symlink() && ec == std::errc::no_such_file_or_directory) {
+        // A link to nothing has nothing to carry; the application could not
+        // have read it either.
+        warnings->push_back(path.string() + " is a link to nothing (" + fs::read_symlink(path, ec).string() +
+                            "); it is not carried");
+        ec.clear();
+        continue;
+      }
       if (ec) throw Error("cannot read " + path.string() + ": " + ec.message());
       if (fs::is_directory(status)) {
         if (it->is_symlink()) throw Error(path.string() + " is a link to a directory; links to directories are not followed");
