@@ -278,6 +278,9 @@ check_warning "unknown key" "the key \"mian\" is read by nobody and only stored;
 "$pack" "${base[@]}" -c main=com.t.Main -c windowed=yes -o quiet app >stdout 2>stderr || fail "windowed key: refused: $(cat stderr)"
 grep -q "warning" stderr && fail "windowed key: a key executables have always carried draws a warning: $(cat stderr)"
 check_warning "Class-Path item missing" "names lib/gone.jar, which is not there" "${base[@]}" -o warned main.jar
+{ printf 'MZ'; head -c 998 /dev/zero; printf 'Jz.Ky.Tx'; } >winlauncher
+check_warning "Windows launcher, no .exe" "the launcher is a Windows program, but the output warned does not end in .exe" \
+  --launcher winlauncher --boot boot.class --main com.t.Main -o warned app
 mkdir -p dangling/com/t && cp app/com/t/Main.class dangling/com/t/ && ln -sf ../nowhere dangling/gone
 check_warning "link to nothing" "dangling/gone is a link to nothing (../nowhere); it is not carried" \
   "${base[@]}" --main com.t.Main -o warned dangling
