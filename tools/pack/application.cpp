@@ -18,12 +18,13 @@
 #include "config.h"
 #include "jar.h"
 #include "payload.h"
+#include "windows_options.h"
 
 namespace fs = std::filesystem;
 
 namespace quillpod::pack {
 
-const std::vector<std::string> kKnownKeys = {"main", "minver", "target", "helpurl", "jars", "vmargs", "console"};
+const std::vector<std::string> kKnownKeys = {"main", "minver", "target", "helpurl", "jars", "vmargs", "console", "product"};
 // Keys that executables have always carried for their own bookkeeping: stored, read by nobody, and no mistake.
 const std::vector<std::string> kStoredKeys = {"windowed"};
 
@@ -32,7 +33,7 @@ namespace {
 // The keys the launcher looks up, in the order they are written first in
 // the configuration text (see check_launcher_reading); the help address
 // last, since a query in it may well hold "target=" or "main=".
-const char* const kLauncherKeys[] = {"main", "target", "jars", "vmargs", "console", "helpurl"};
+const char* const kLauncherKeys[] = {"main", "target", "jars", "vmargs", "console", "product", "helpurl"};
 
 std::string lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -357,6 +358,7 @@ void gather_inputs(const Request& request, Inputs& inputs, Packed& packed) {
   check_output_place(request);
   inputs.launcher = read_file(request.launcher);
   check_launcher(request, inputs.launcher, packed);
+  inputs.launcher = launcher_with_resources(std::move(inputs.launcher), request.launcher, request.windows);
   inputs.boot = read_file(request.boot);
   std::string boot_name = class_file_name(inputs.boot);
   if (boot_name != kBootClassName)
@@ -543,6 +545,8 @@ std::vector<ConfigPair> complete_config(const Request& request, const Inputs& in
     else
       config.push_back({"vmargs", text});
   }
+
+  if (!request.windows.product.empty()) set_product_key(config, request.windows.product);
 
   if (request.console) {
     if (ConfigPair* console = find_pair(config, "console"))

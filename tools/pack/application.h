@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "pack.h"
+#include "pe_resources.h"
 
 namespace quillpod::pack {
 
@@ -38,6 +39,9 @@ struct Request {
   // The java that checks the VM options (run with them and -version); none:
   // they are not checked, and a note says so.
   std::optional<std::filesystem::path> java;
+  // Icon, version, product and company for a Windows executable; the
+  // product is also the failure box's caption.
+  WindowsResources windows;
 };
 
 struct Packed {

@@ -266,6 +266,29 @@ for line in "  main.jar" "keymaps\\default.xml" "modes\\java.xml"; do expect "$l
 check_error "--siblings without a jar" "--siblings carries the folders beside a jar, but no jar is given" \
   "${base[@]}" --main com.t.Main --siblings -o bad app
 
+# --platform takes the launcher beside the packer; a packer alone says how
+# to build the one it lacks.
+"$pack" --boot boot.class --platform linux -o plat-linux main.jar || fail "--platform linux refused"
+[ "$(head -c 4 plat-linux | od -An -c | tr -d ' ')" = '177ELF' ] || fail "--platform linux: not an ELF file"
+if [ -f "$here/win32/quillpod.exe" ]; then
+  "$pack" --boot boot.class --platform windows -o plat-win.exe main.jar || fail "--platform windows refused"
+  cmp -s -n 64 "$here/win32/quillpod.exe" plat-win.exe || fail "--platform windows: not the Windows launcher"
+else
+  echo "skipped --platform windows: no $here/win32/quillpod.exe in this build"
+fi
+mkdir -p alone && cp "$pack" alone/quillpod-pack
+for row in "windows|win32/quillpod.exe|--target quillpod_win32" "windows -c console=yes|win32/quillpod-console.exe|" \
+           "linux|quillpod-stripped or|--target quillpod"; do
+  IFS='|' read -r args names target <<<"$row"
+  # shellcheck disable=SC2086
+  alone/quillpod-pack --boot boot.class --platform $args -o bad main.jar 2>stderr && fail "alone, $args: accepted"
+  grep -qF "no launcher for --platform ${args%% *} beside the packer ($tmp/alone/$names" stderr &&
+    grep -qF "build it with cmake --build build $target" stderr || fail "alone, $args: $(cat stderr)"
+  ls bad* >/dev/null 2>&1 && fail "alone, $args: left $(ls bad*)"
+done
+check_error "--platform and --launcher" "give one of them" "${base[@]}" --platform linux -o bad app
+check_error "--platform unknown" "is not one of linux, windows" --boot boot.class --platform macos -o bad app
+
 # Warnings: the executable is made, and the message says what is odd.
 check_warning() {
   local what=$1 says=$2
