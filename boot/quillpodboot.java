@@ -88,9 +88,15 @@ public class quillpodboot implements Runnable {
         String dir = System.getProperty("quillpod.dir");
         int result = boot.go(args);
         if (result != 0) {
-            // One line that says why, on the stream the launcher collects.
-            System.out.println("quillpodboot: error " + result + ": " + boot.m_reason);
-            System.out.flush();
+            // One line that says why: on standard error for a command-line
+            // tool, else on the one stream a windowed program's output goes
+            // to. A repeated run after 10024 (the launcher's retry) that fails
+            // the same way stays quiet: the first run has said it.
+            if (!(result == R_MAIN_NOT_LOADED && boot.m_repeat)) {
+                java.io.PrintStream out = boot.console() ? System.err : System.out;
+                out.println("quillpodboot: error " + result + ": " + boot.m_reason);
+                out.flush();
+            }
             writeResult(dir, result);
             System.exit(result);
         }
@@ -101,6 +107,39 @@ public class quillpodboot implements Runnable {
 
     /** Why go failed, for the one line main prints. */
     String m_reason = "";
+
+    /** Whether the workspace held the application's files before this run unpacked them: a repeated run. */
+    boolean m_repeat;
+
+    /** Whether the configuration says the application is a command-line tool. */
+    boolean console() {
+        return "yes".equals(m_vars.getProperty("console"));
+    }
+
+    /** Whether the workspace holds more than the launcher and the boot stage put there. */
+    static boolean holdsUnpackedFiles(String dir) {
+        String[] names = new File(dir).list();
+        if (names == null) {
+            return false;
+        }
+        for (String name : names) {
+            if (!name.equals("quillpodboot.class") && !name.equals(RESULT) && !name.equals(MARKER)) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    /** The throwable and the chain of its causes, in one line. */
+    static String withCauses(Throwable e) {
+        StringBuilder text = new StringBuilder(String.valueOf(e));
+        Set<Throwable> seen = new HashSet<Throwable>();
+        seen.add(e);
+        for (Throwable cause = e.getCause(); cause != null && seen.add(cause); cause = cause.getCause()) {
+            text.append("; caused by ").append(cause);
+        }
+        return text.toString();
+    }
 
     /** Sets the reason go gives for its result code, and returns that code. */
     private int fail(int result, String reason) {
@@ -119,6 +158,7 @@ public class quillpodboot implements Runnable {
             return fail(R_NO_WORKSPACE, args.length == 0 ? "no executable named on the command line"
                     : "the workspace is not given (property quillpod.dir)");
         }
+        m_repeat = holdsUnpackedFiles(dir);
         // The result file's space is taken now, while the disk has room, so
         // a result still reaches the launcher when unpacking fills the disk.
         reserveResult(dir);
@@ -135,13 +175,19 @@ public class quillpodboot implements Runnable {
         try {
             mainClass = Class.forName(mainName);
         } catch (Exception e) {
-            return fail(R_MAIN_NOT_LOADED, "cannot load the main class " + printable(mainName) + ": " + e);
+            return fail(R_MAIN_NOT_LOADED, "cannot load the main class " + printable(mainName) + ": " + withCauses(e));
         } catch (UnsupportedClassVersionError e) {
             // Built for a newer Java than this VM: a newer VM would run it.
             return fail(R_VM_TOO_OLD, newerJavaReason(printable(mainName), e));
+        } catch (ExceptionInInitializerError e) {
+            // The application's own code failed while the class was set up:
+            // its trace says where, its causes say why.
+            e.printStackTrace();
+            return fail(R_MAIN_NOT_LOADED, "cannot load the main class " + printable(mainName)
+                    + ": its static initialiser failed: " + withCauses(e));
         } catch (LinkageError e) {
             // A damaged class file or a class it needs that is missing.
-            return fail(R_MAIN_NOT_LOADED, "cannot load the main class " + printable(mainName) + ": " + e);
+            return fail(R_MAIN_NOT_LOADED, "cannot load the main class " + printable(mainName) + ": " + withCauses(e));
         }
         String[] appArgs = new String[args.length - 1];
         System.arraycopy(args, 1, appArgs, 0, appArgs.length);
@@ -161,7 +207,7 @@ public class quillpodboot implements Runnable {
         } catch (InvocationTargetException e) {
             e.getTargetException().printStackTrace();
             marker.delete();
-            return fail(R_MAIN_THREW, "the main method of " + mainName + " failed: " + e.getTargetException());
+            return fail(R_MAIN_THREW, "the main method of " + mainName + " failed: " + withCauses(e.getTargetException()));
         } catch (NoSuchMethodException e) {
             e.printStackTrace();
             marker.delete();
@@ -176,7 +222,7 @@ public class quillpodboot implements Runnable {
         } catch (LinkageError e) {
             // A class named by one of the main class's methods is missing.
             marker.delete();
-            return fail(R_MAIN_NOT_LOADED, "cannot load the main class " + mainName + ": " + e);
+            return fail(R_MAIN_NOT_LOADED, "cannot load the main class " + mainName + ": " + withCauses(e));
         }
     }
 
@@ -200,8 +246,11 @@ public class quillpodboot implements Runnable {
         if (!verOK()) {
             return fail(R_VM_TOO_OLD, versionReason());
         }
-        // The launcher has no console of ours to show; it collects one stream.
-        System.setErr(System.out);
+        // A windowed program has no console of ours to show: its output goes
+        // to one stream. A command-line tool keeps its standard error apart.
+        if (!console()) {
+            System.setErr(System.out);
+        }
 
         byte[] z = records[1];
         records = null;

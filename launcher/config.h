@@ -8,12 +8,17 @@
 
 namespace quillpod {
 
+// In a `vmargs` word, stands for the workspace's absolute path: the folder
+// the application is unpacked into ("-Dapp.home=${app.dir}").
+constexpr const char* kAppDirPlaceholder = "${app.dir}";
+
 struct LaunchConfig {
   std::optional<std::string> main;        // `main`: the application's main class, the failure box's caption
   std::optional<std::string> help_base;   // `helpurl`: where the help pages are
   std::optional<std::string> vm_options;  // `vmargs`: words for the VM's command line
   std::optional<std::string> jars;        // `jars`: the jar files on the class path, comma-separated
   std::string target = "H";               // `target`: which VM commands may be tried
+  bool console = false;                   // `console` is "yes": a command-line tool, never a box
   std::optional<std::string> product;     // `product`: the application's name, the failure box's caption
 
   // The VM mask: the first character of `target` minus 'A', the character

@@ -39,7 +39,11 @@ void show_failure_box(Platform& platform, const BoxSettings& settings, const std
                       const std::string& topic) {
   const std::string caption = settings.caption.value_or(kProductWord);
   const std::string address = help_address(settings, topic);
-  switch (platform.ask_yes_no(caption, message + "\n\nWould you like detailed help?")) {
+  // A command-line tool runs in terminals and pipelines, where a box would
+  // stop it waiting for an answer nobody sees.
+  const BoxAnswer answer = settings.console ? BoxAnswer::unavailable
+                                            : platform.ask_yes_no(caption, message + "\n\nWould you like detailed help?");
+  switch (answer) {
     case BoxAnswer::yes:
       platform.open_address(address);
       break;
@@ -172,6 +176,7 @@ int run(Platform& platform, const std::string& argument_tail, BoxSettings& box, 
   // The maker's product name reads better above a failure than a class name.
   box.caption = config.product ? config.product : config.main;
   box.help_base = config.help_base;
+  box.console = config.console;
   if (box.help_base && !help_base_fits(*box.help_base)) box.help_base.reset();
 
   const std::optional<BootClass> boot = boot_record_at(image, find_record(image.data(), image.size(), kRecordBoot));

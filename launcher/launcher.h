@@ -15,6 +15,7 @@ namespace quillpod {
 struct BoxSettings {
   std::optional<std::string> caption;    // value of `main`; "quillpod" when absent
   std::optional<std::string> help_base;  // value of `helpurl`; the built-in address when absent
+  bool console = false;                  // a command-line tool: the message goes to standard error, never a box
 };
 
 // Box text and help address share one 500-byte buffer in the launcher's
@@ -29,7 +30,7 @@ bool help_base_fits(const std::string& help_base);
 long long read_entire_file(Platform& platform, const std::string& path, std::vector<unsigned char>* out);
 
 // Shows the message with the question whether to open help; on Yes opens the
-// help base + "#" + topic. Without a display, writes "<caption>: <message>"
+// help base + "#" + topic. For a command-line tool, and without a display, writes "<caption>: <message>"
 // and "Help: <address>" to the error stream and takes the answer as No.
 void show_failure_box(Platform& platform, const BoxSettings& settings, const std::string& message,
                       const std::string& topic);

@@ -357,7 +357,7 @@ TEST_F(LauncherEndToEnd, CraftedExecutables) {
       {"no V record: defaults, every VM tried, none there",
        [](LauncherEndToEnd&) { return game_image(std::nullopt); }, false,
        message_lines("quillpod", kInstall, builtin + "#nojavavm"),
-       "quillpod: cannot start the Java VM jre -cp "},
+       "quillpod: cannot start the Java VM jview "},
       {"executable cannot be read", [](LauncherEndToEnd& t) { return game_image(t.config("H")); }, true,
        message_lines("quillpod", "quillpod ERROR #10003", builtin + "#errorcodes"), "quillpod: cannot read "},
   };

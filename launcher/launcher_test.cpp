@@ -189,6 +189,63 @@ TEST(LauncherRun, SuccessfulRunLeavesNothingAndShowsNothing) {
             "jview \"/d:quillpod.dir=C:\\temp\\17000000004321\" quillpodboot \"C:\\apps\\game.exe\" a \"b c\"");
 }
 
+// A command-line tool (console=yes) runs in terminals and pipelines: its
+// failures are lines on standard error, never a box waiting for an answer.
+TEST(LauncherRun, ConsoleToolReportsOnTheErrorStreamNeverInABox) {
+  struct Case {
+    const char* name;
+    std::string config;
+    bool asks;
+  };
+  const Case cases[] = {
+      {"console=yes", kGameConfig + "console=yes\n", false},
+      {"windowed by default", kGameConfig, true},
+      {"any other value is windowed", kGameConfig + "console=no\n", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform p;
+    p.files[*p.executable] = testing::game_image(c.config);
+    p.answer = BoxAnswer::yes;
+    Seen seen = run(p);
+    EXPECT_EQ(seen.result, 1);
+    EXPECT_EQ(seen.boxes.size(), c.asks ? 1u : 0u);
+    if (c.asks) continue;
+    EXPECT_TRUE(seen.opened.empty());
+    ASSERT_EQ(p.error_lines.size(), 3u);
+    EXPECT_EQ(p.error_lines[0].rfind("quillpod: cannot start the Java VM jview ", 0), 0u) << p.error_lines[0];
+    EXPECT_EQ(p.error_lines[1], "com.tallowfen.hollyblitz.HollyBlitz: A Java VM needs to be installed before this "
+                                "program can be run.");
+    EXPECT_EQ(p.error_lines[2], "Help: http://help.example/t#nojavavm");
+  }
+}
+
+// The reason line names every command that could not start, not only the
+// last one tried.
+TEST(LauncherRun, ReasonNamesEveryCommandThatCouldNotStart) {
+  FakePlatform p;
+  p.files[*p.executable] = testing::game_image("main=a.B\n");
+  p.answer = BoxAnswer::no;
+  run(p);
+  ASSERT_FALSE(p.error_lines.empty());
+  const std::string& why = p.error_lines[0];
+  for (const char* command : {"cannot start the Java VM jview \"/d:", "; nor java \"-D", "; nor jre -cp "})
+    EXPECT_NE(why.find(command), std::string::npos) << command << " in " << why;
+}
+
+// ${app.dir} in the VM options names the workspace, in every word that holds it.
+TEST(LauncherRun, AppDirInVmOptionsNamesTheWorkspace) {
+  FakePlatform p;
+  p.files[*p.executable] =
+      testing::game_image("main=a.B\ntarget=C\nvmargs=-Dapp.home=${app.dir} \"-Dp=${app.dir}/a b;${app.dir}\" -Dq=${app\n");
+  p.vms["java"] = {FakeRun{0, true}};
+  EXPECT_EQ(run(p).result, 0);
+  ASSERT_EQ(p.started.size(), 1u);
+  const std::string ws = "C:\\temp\\17000000004321";
+  EXPECT_EQ(p.started[0], "java -Dapp.home=" + ws + " \"-Dp=" + ws + "/a b;" + ws + "\" -Dq=${app \"-Dquillpod.dir=" +
+                              ws + "\" quillpodboot \"C:\\apps\\game.exe\" ");
+}
+
 TEST(LauncherRun, BootClassWrittenFromRecordB) {
   FakePlatform p;
   const std::string boot = std::string(testing::kClassHeader) + "exact boot bytes";

@@ -2,9 +2,11 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "boot_stage.h"
 #include "cmdline.h"
+#include "config.h"
 #include "errors.h"
 
 namespace quillpod {
@@ -32,7 +34,14 @@ std::array<std::string, 3> build_vm_commands(const std::string& executable_path,
   // cannot swallow the system property or the boot invocation after it.
   std::string options;
   if (vm_options)
-    for (const std::string& word : split_command_line(*vm_options)) options += quote_argument(word) + " ";
+    for (std::string word : split_command_line(*vm_options)) {
+      // The application's home, for the options that must name it.
+      const std::size_t length = std::strlen(kAppDirPlaceholder);
+      for (std::size_t at = word.find(kAppDirPlaceholder); at != std::string::npos;
+           at = word.find(kAppDirPlaceholder, at + workspace.directory.size()))
+        word.replace(at, length, workspace.directory);
+      options += quote_argument(word) + " ";
+    }
   return {
       "jview " + options + quote_argument_always("/d:" + property) + " " + boot,
       "java " + options + quote_argument_always("-D" + property) + " " + boot,
@@ -156,7 +165,10 @@ class VmAttempts {
       return true;
     }
     if (!process) {
-      not_started_ = with_reason("cannot start the Java VM " + command, platform_.last_error());
+      // Every command that could not start is named: the user learns which
+      // programs were looked for, not only the last.
+      not_started_ += (not_started_.empty() ? "cannot start the Java VM " : "; nor ") +
+                      with_reason(command, platform_.last_error());
       return false;
     }
     ran_ = true;
@@ -225,7 +237,7 @@ class VmAttempts {
   bool last_killed_ = false;      // the last VM tried was ended by a signal before the application
   int killed_by_ = 0;             // the signal that ended the last run, or 0
   std::string upgrade_why_;
-  std::string not_started_;  // why the last command that could not start did not
+  std::string not_started_;  // the commands that could not start, and why
 };
 
 }  // namespace

@@ -202,6 +202,21 @@ final class BootFixture {
 
     /** The same, with the VM's command line handed to the wrapper command as its last arguments. */
     static Run boot(Path workspace, List<String> programArgs, List<String> wrapper) throws Exception {
+        return boot(workspace, programArgs, wrapper, null);
+    }
+
+    /** A run whose standard error is kept apart: its output holds standard output alone. */
+    record ApartRun(int code, String output, String error) {}
+
+    /** Runs the boot stage with its standard output and standard error apart. */
+    static ApartRun bootApart(Path workspace, List<String> programArgs) throws Exception {
+        StringBuilder error = new StringBuilder();
+        Run run = boot(workspace, programArgs, List.of(), error);
+        return new ApartRun(run.code(), run.output(), error.toString());
+    }
+
+    private static Run boot(Path workspace, List<String> programArgs, List<String> wrapper, StringBuilder error)
+            throws Exception {
         String bootDir;
         try {
             bootDir = new File(quillpodboot.class.getProtectionDomain().getCodeSource().getLocation().toURI())
@@ -219,11 +234,22 @@ final class BootFixture {
         }
         cmd.add("quillpodboot");
         cmd.addAll(programArgs);
-        Process p = new ProcessBuilder(cmd).redirectErrorStream(true).start();
+        Path errorFile = error == null ? null : Files.createTempFile("quillpodboot", ".err");
+        ProcessBuilder builder = new ProcessBuilder(cmd);
+        if (errorFile == null) {
+            builder.redirectErrorStream(true);
+        } else {
+            builder.redirectError(errorFile.toFile());
+        }
+        Process p = builder.start();
         String output = new String(p.getInputStream().readAllBytes(), StandardCharsets.UTF_8);
         if (!p.waitFor(60, TimeUnit.SECONDS)) {
             p.destroyForcibly();
             throw new AssertionError("the boot stage did not end");
+        }
+        if (errorFile != null) {
+            error.append(Files.readString(errorFile));
+            Files.delete(errorFile);
         }
         return new Run(p.exitValue(), output);
     }

@@ -4,6 +4,7 @@ import static org.junit.jupiter.api.Assertions.assertFalse;
 import static org.junit.jupiter.api.Assertions.assertTrue;
 import static org.junit.jupiter.api.Assumptions.assumeTrue;
 
+import bootapp.BadInit;
 import bootapp.Child;
 import bootapp.Echo;
 import bootapp.NeedsHelper;
@@ -144,6 +145,54 @@ class QuillpodbootMainTest {
             assertTrue(run.output().contains(c.outputHas()), what);
             c.check().accept(ws);
         };
+    }
+
+    @Test
+    void aFailedStaticInitialiserIsReportedOnceWithItsCauses() throws Exception {
+        Path ws = Files.createDirectories(tmp.resolve("init/ws"));
+        Path exe = Files.write(tmp.resolve("init/app.exe"), exe("main=bootapp.BadInit\n", app(BadInit.class)));
+        BootFixture.Run run = BootFixture.boot(ws, List.of(exe.toString()));
+        assertEquals(10024 & 0xFF, run.code(), run.output());
+        assertTrue(run.output().contains("quillpodboot: error 10024: cannot load the main class bootapp.BadInit: its "
+            + "static initialiser failed: java.lang.ExceptionInInitializerError; caused by "
+            + "java.lang.IllegalStateException: no display here; caused by java.lang.UnsupportedOperationException: "
+            + "headless\n"), run.output());
+        assertEquals(1, run.output().split("Caused by: java.lang.IllegalStateException", -1).length - 1,
+            "one trace, with the cause; " + run.output());
+    }
+
+    @Test
+    void aRepeatedRunThatFailsTheSameWayStaysQuiet() throws Exception {
+        Path ws = Files.createDirectories(tmp.resolve("repeat/ws"));
+        Path exe = Files.write(tmp.resolve("repeat/app.exe"),
+            exe("main=bootapp.Nowhere\njars=none.jar\n", app(Echo.class).add("none.jar", "PK")));
+        for (int run = 1; run <= 2; run++) {
+            BootFixture.Run result = BootFixture.boot(ws, List.of(exe.toString()));
+            assertEquals(10024 & 0xFF, result.code(), result.output());
+            assertEquals("10024", Files.readString(ws.resolve("quillpodboot.result")), "the launcher still learns why");
+            long reasons = result.output().lines().filter(l -> l.startsWith("quillpodboot: error ")).count();
+            assertEquals(run == 1 ? 1 : 0, reasons, "run " + run + ": " + result.output());
+        }
+    }
+
+    @Test
+    void aCommandLineToolKeepsItsStandardErrorApart() throws Exception {
+        // A windowed program's error output joins its standard output; a
+        // command-line tool's, and the boot stage's own lines, stay apart.
+        for (boolean console : new boolean[] {true, false}) {
+            String config = "main=bootapp.Thrower\n" + (console ? "console=yes\n" : "");
+            Path dir = Files.createDirectories(tmp.resolve("console-" + console));
+            Path ws = Files.createDirectory(dir.resolve("ws"));
+            Path exe = Files.write(dir.resolve("app.exe"), exe(config, app(Thrower.class)));
+            BootFixture.ApartRun run = BootFixture.bootApart(ws, List.of(exe.toString()));
+            String what = config + " gives output: " + run.output() + "\nerror: " + run.error();
+            assertEquals(10021 & 0xFF, run.code(), what);
+            String said = console ? run.error() : run.output();
+            String silent = console ? run.output() : run.error();
+            assertTrue(said.contains("java.lang.IllegalStateException: thrown by the application"), what);
+            assertTrue(said.contains("quillpodboot: error 10021: the main method of bootapp.Thrower"), what);
+            assertEquals("", silent, what);
+        }
     }
 
     /**

@@ -24,7 +24,9 @@ pack() {
   local out=$1
   shift
   local args=()
-  for pair in "$@"; do args+=(-c "$pair"); done
+  for pair in "$@"; do
+    case $pair in --*) args+=("$pair") ;; *) args+=(-c "$pair") ;; esac
+  done
   "$pack" --launcher "$launcher" --boot "$boot" "${args[@]}" -o "$work/$out" "$work/app" "$work/media" \
     ${extra:+"$extra"} || fail "packing $out"
 }
@@ -47,10 +49,10 @@ has() { grep -qF -- "$2" <<<"$3" || fail "$1: lacks '$2' in:"$'\n'"$3"; }
 pack probe main=e2eapp.Probe
 pack probe-java main=e2eapp.Probe target=C
 pack too-new main=e2eapp.Probe minver=99 target=C
-pack missing-class main=e2eapp.Missing target=C
+pack missing-class main=e2eapp.Missing target=C --main-elsewhere
 # The jars key allows one restart; an empty jar stands in for a real one.
 mkdir -p "$work/jars" && { printf 'PK\005\006'; head -c 18 /dev/zero; } >"$work/jars/none.jar"
-extra="$work/jars" pack missing-class-jars main=e2eapp.Missing target=C jars=none.jar
+extra="$work/jars" pack missing-class-jars main=e2eapp.Missing target=C jars=none.jar --main-elsewhere
 
 # Arguments arrive unchanged, whatever characters they hold.
 args=("args" "two words" 'say "hi"' 'back\slash' 'trailing\' 'C:\dir with space\' '\\"' "" "ünïcödé ✓" "*")
@@ -115,20 +117,21 @@ printf 'XXXX' | dd of="$work/bad-boot" bs=1 seek=$((b + 20)) conv=notrunc status
 run damaged-boot-class 1 bad-boot args
 has damaged-boot-class "quillpod ERROR #10002" "$err"
 has damaged-boot-class "is damaged" "$err"
-#   the application's class built for a newer Java than the VM: upgrade,
-#   naming the class and the release it needs;
+#   the application's class built for a newer Java than the VM: the packer
+#   sets minver from it, and the user is asked to upgrade;
 mkdir -p "$work/future/e2eapp"
 cp "$classes/e2eapp/Probe.class" "$work/future/e2eapp/"
 printf '\000\144' | dd of="$work/future/e2eapp/Probe.class" bs=1 seek=6 conv=notrunc status=none
 "$pack" --launcher "$launcher" --boot "$boot" -c main=e2eapp.Probe -c target=C -o "$work/future-app" \
-  "$work/future" || fail "packing future-app"
+  "$work/future" >"$work/pack.out" || fail "packing future-app"
+has newer-class "minver=56: the newest class carried, e2eapp\Probe.class" "$(cat "$work/pack.out")"
 run newer-class 1 future-app args
 has newer-class "Your Java VM needs to be upgraded" "$err"
-has newer-class "e2eapp.Probe needs Java 56 or newer" "$out$err"
+has newer-class "is below the minimum 56" "$out$err"
 #   a VM option the VM refuses, and too little memory for the VM: the
 #   upgrade box still (an old VM ends the same way), with the VM's own words
 #   above a reason line that says it stopped before the boot stage.
-pack bad-option main=e2eapp.Probe target=C "vmargs=-XX:+NoSuchOptionAnywhere"
+pack bad-option main=e2eapp.Probe target=C "vmargs=-XX:+NoSuchOptionAnywhere" --no-vm-check
 run bad-option 1 bad-option args
 has bad-option "NoSuchOptionAnywhere" "$err"
 has bad-option "before it ran the boot stage (its own message, if it gave one, is above)" "$err"

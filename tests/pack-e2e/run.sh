@@ -17,7 +17,7 @@ export LC_ALL=C.UTF-8
 cd "$work"
 
 # The jars, made as a build tool makes them.
-mkdir -p res/hello lib cpmain/cp plain/prop
+mkdir -p res/hello lib cpmain/cp plain/prop tmp-tool
 printf 'Fr\303\266hliche Weihnachten\n' >res/hello/greeting.txt
 printf 'Main-Class: hello.Main\nAdd-Opens: java.base/java.lang\n' >hello.mf
 "$jar_tool" --create --file hello.jar --manifest hello.mf -C "$classes" hello -C res hello/greeting.txt
@@ -70,6 +70,39 @@ compare heap heap 160 -- java -Xmx480m -jar heap.jar
 TMPDIR=$work/tmp-heap ./heap-bare 160 >packed.out 2>&1 && fail "heap: 160 MB held without -Xmx: $(cat packed.out)"
 grep -q OutOfMemoryError packed.out || fail "heap: no OutOfMemoryError without -Xmx: $(cat packed.out)"
 unset JAVA_TOOL_OPTIONS
+
+# The application's home: a folder named through ${app.dir}, and a folder
+# beside the jar, both carried in one go with --siblings.
+mkdir -p homeapp/data homeapp/keymaps
+printf 'Frohes Fest\n' >homeapp/data/greeting.txt
+printf 'ctrl-s save\n' >homeapp/keymaps/default.txt
+"$jar_tool" --create --file homeapp/home.jar --main-class home.Main -C "$classes" home
+"$pack" -o home homeapp/home.jar --siblings '--vm-arg=-Dapp.home=${app.dir}' >/dev/null || fail "packing home.jar"
+compare app-home home -- java "-Dapp.home=$work/homeapp" -jar homeapp/home.jar
+
+# A command-line tool packed with --console: its standard output and error
+# are the ones java -jar gives, each on its own stream; a failure to start
+# is told on standard error only.
+"$jar_tool" --create --file tool.jar --main-class tool.Main -C "$classes" tool
+"$pack" -o tool --console tool.jar >/dev/null || fail "packing tool.jar with --console"
+for args in "" "7" "3 extra"; do
+  # shellcheck disable=SC2086
+  TMPDIR=$work/tmp-tool ./tool $args >packed.out 2>packed.err
+  packed_status=$?
+  # shellcheck disable=SC2086
+  java -jar tool.jar $args >java.out 2>java.err
+  java_status=$?
+  [ "$packed_status" -eq "$java_status" ] || fail "console tool ($args): exit status $packed_status, java $java_status"
+  cmp -s packed.out java.out || fail "console tool ($args): standard output differs: $(diff packed.out java.out)"
+  cmp -s packed.err java.err || fail "console tool ($args): standard error differs: $(diff packed.err java.err)"
+done
+TMPDIR=$work/tmp-tool ./tool throw >packed.out 2>packed.err
+[ "$(cat packed.out)" = "data 1" ] || fail "console tool failing: standard output holds more than its data: $(cat packed.out)"
+for says in "tool: a message" "IllegalStateException: the tool fails on purpose" "quillpod ERROR #10021"; do
+  grep -qF "$says" packed.err || fail "console tool failing: standard error lacks '$says': $(cat packed.err)"
+done
+[ "$(grep -c 'quillpodboot: error 10021' packed.err)" -eq 1 ] || fail "console tool failing: $(cat packed.err)"
+[ -z "$(ls -A tmp-tool)" ] || fail "console tool: left in TMPDIR: $(ls -A tmp-tool)"
 
 # Names beyond ASCII: a jar's own name, and a file of a directory input.
 mkdir -p names-dir/names

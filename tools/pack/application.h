@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,14 @@ struct Request {
   std::string main_class;                       // "" unless --main was given
   std::vector<std::string> vm_args;             // each one VM option, as given
   int level = 9;
+  bool console = false;        // a command-line tool: failures on standard error, never a box
+  bool siblings = false;       // carry the folders beside each jar given, at the archive's root
+  bool main_elsewhere = false; // the main class is loaded from outside the archive: not checked
+  bool force = false;          // replace an output that is not a packed executable
+  bool check_vm = true;        // false: the options are for another VM than the one at hand
+  // The java that checks the VM options (run with them and -version); none:
+  // they are not checked, and a note says so.
+  std::optional<std::filesystem::path> java;
   // Icon, version, product and company for a Windows executable; the
   // product is also the failure box's caption.
   WindowsResources windows;
@@ -39,7 +48,17 @@ struct Packed {
   Bytes executable;
   std::vector<ConfigPair> config;     // what record V carries
   std::vector<std::string> warnings;  // for the user; none stops the packing
+  std::vector<std::string> notes;     // what the packer chose or could not check, for the user
 };
+
+// The java to check VM options with: $JAVA_HOME/bin/java, else the first
+// java on PATH; none when there is neither.
+std::optional<std::filesystem::path> find_java();
+
+// Runs java with the options and -version; throws Error with the VM's own
+// words when it refuses them. "${app.dir}" in an option stands for a
+// folder that exists.
+void check_vm_options(const std::filesystem::path& java, const std::vector<std::string>& options);
 
 // Reads every input and returns the executable, or throws Error with a
 // message that names the fix. Writes nothing.

@@ -11,7 +11,9 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 cd "$tmp"
-head -c 3000 /dev/zero >launcher
+# A stand-in launcher: 3000 bytes holding the name of the boot stage's marker,
+# as every quillpod launcher does.
+{ head -c 1000 /dev/zero; printf 'Jz.Ky.Tx'; head -c 1992 /dev/zero; } >launcher
 cp "$boot_class" boot.class
 boot_size=$(stat -c %s boot.class)
 mkdir -p app/com/t media/XmasGifs
@@ -69,7 +71,7 @@ expect "         0  empty"
 
 # A directory carried as a folder of its own name.
 mkdir -p XmasSounds && printf 'au' >XmasSounds/s.au
-"$pack" "${base[@]}" -c main=x -o folder app --folder XmasSounds/ 2>/dev/null || fail "--folder failed"
+"$pack" "${base[@]}" -c main=com.t.Main -o folder app --folder XmasSounds/ 2>/dev/null || fail "--folder failed"
 grep -qF "         2  XmasSounds\\s.au" <("$pack" --list folder) || fail "--folder: XmasSounds\\s.au not listed"
 
 # Jars and folders of jars. Each row: what, the arguments after -o, then the
@@ -114,9 +116,9 @@ check_error() {
   local what=$1 says=$2
   shift 2
   rm -f bad*
-  if "$pack" "$@" >stdout 2>stderr; then
-    fail "$what: succeeded"
-  fi
+  "$pack" "$@" >stdout 2>stderr
+  local status=$?
+  [ "$status" -eq 2 ] || fail "$what: exit status $status, not 2"
   grep -qF -- "$says" stderr || fail "$what: message lacks '$says': $(cat stderr)"
   ls bad* >/dev/null 2>&1 && fail "$what: left $(ls bad*)"
 }
@@ -172,6 +174,98 @@ mkdir -p long/$(printf 'd%.0s' {1..60})
 : >long/$(printf 'd%.0s' {1..60})/$(printf 'f%.0s' {1..70})
 check_error "long name" "at most 127" "${base[@]}" -o bad long
 
+# A main class the archive does not carry, named as a user might get it
+# wrong: refused, with the classes that come close.
+check_error "main class in the wrong case" "com.t.main is not in the archive (no com\\t\\main.class); did you mean com.t.Main?" \
+  "${base[@]}" --main com.t.main -o bad app
+check_error "main class as a file name" "did you mean com.t.Main?" "${base[@]}" --main Main.class -o bad app
+check_error "main class as a path" "did you mean com.t.Main?" "${base[@]}" --main com/t/Main.class -o bad app
+check_error "main class nowhere near" "com.t.Nope is not in the archive (no com\\t\\Nope.class); it carries com.t.Main. Give the class's full name with --main, or --main-elsewhere" \
+  "${base[@]}" --main com.t.Nope -o bad app
+check_error "main class not in the jars" "nor in its jars main.jar, dep.jar" "${base[@]}" --main com.j.Nope -o bad main.jar
+check_error "no main class anywhere" "no main class: nothing names one; give the class whose main(String[]) runs with --main CLASS" \
+  "${base[@]}" -o bad app
+check_error "jar without Main-Class" "no manifest of a.jar names a Main-Class" "${base[@]}" -o bad libs/a.jar
+"$pack" "${base[@]}" --main com.t.Nope --main-elsewhere -o elsewhere app >stdout 2>stderr ||
+  fail "--main-elsewhere: refused: $(cat stderr)"
+
+# VM options are tried on the java at hand, whose own words say what is wrong.
+check_error "heap size with a unit of two letters" "refuses the VM options -Xmx2gb: Invalid maximum heap size: -Xmx2gb" \
+  "${base[@]}" --main com.t.Main --vm-arg=-Xmx2gb -o bad app
+check_error "misspelt -XX option" "Unrecognized VM option 'UseG1CG'" \
+  "${base[@]}" --main com.t.Main --vm-arg=-XX:+UseG1CG -o bad app
+check_error "two options in one argument" "is one option to the VM; give each option its own --vm-arg" \
+  "${base[@]}" --main com.t.Main "--vm-arg=-Xmx1g -Xms1g" -o bad app
+check_error "--add-opens without its target" "--add-opens=java.base/java.lang needs module/package=target-module" \
+  "${base[@]}" --main com.t.Main --vm-arg=--add-opens=java.base/java.lang -o bad app
+check_error "a VM option given to the packer" "-Xmx1g is an option for the VM, not for the packer; give it as --vm-arg=-Xmx1g" \
+  "${base[@]}" --main com.t.Main -Xmx1g -o bad app
+# JAVA_HOME's java comes first; without any java the options go unchecked, and the packer says so.
+mkdir -p fakejava/bin
+printf '#!/bin/sh\necho "Unrecognized option: --from-java-home" >&2\nexit 1\n' >fakejava/bin/java
+chmod +x fakejava/bin/java
+JAVA_HOME=$tmp/fakejava check_error "JAVA_HOME's java" "(${tmp}/fakejava/bin/java) refuses the VM options -Xmx1g: Unrecognized option: --from-java-home" \
+  "${base[@]}" --main com.t.Main --vm-arg=-Xmx1g -o bad app
+env -u JAVA_HOME PATH=/nonexistent "$pack" "${base[@]}" --main com.t.Main --vm-arg=-Xmx1g -o unchecked app >stdout 2>stderr ||
+  fail "no java: refused: $(cat stderr)"
+grep -qF "the VM options are not checked: no java found (JAVA_HOME, PATH)" stdout || fail "no java: $(cat stdout stderr)"
+"$pack" "${base[@]}" --main com.t.Main '--vm-arg=-Dapp.home=${app.dir}' --console -o home app 2>stderr ||
+  fail "\${app.dir}: refused: $(cat stderr)"
+list=$("$pack" --list home)
+expect 'vmargs=-Dapp.home=${app.dir}' "\${app.dir}"
+expect 'console=yes' "--console"
+
+# The launcher given must be one, and fit the output's name.
+check_error "not a launcher" "/bin/ls is not a quillpod launcher" --launcher /bin/ls --boot boot.class --main com.t.Main -o bad app
+check_error "Linux launcher for an .exe" "ends in .exe, but the launcher" --boot boot.class --main com.t.Main -o bad.exe app
+# An output the packer did not make is kept, unless the maker insists.
+printf 'my notes' >bad-mine
+"$pack" "${base[@]}" --main com.t.Main -o bad-mine app 2>stderr && fail "an output not made by the packer: replaced"
+grep -qF "already exists and is not an executable made by quillpod-pack; give --force" stderr || fail "foreign output: $(cat stderr)"
+[ "$(cat bad-mine)" = "my notes" ] || fail "a foreign output was changed"
+"$pack" "${base[@]}" --main com.t.Main -o bad-mine app --force 2>stderr || fail "--force: $(cat stderr)"
+"$pack" --list bad-mine >/dev/null || fail "--force: no executable written"
+# A failure to write is the system's, not the maker's: status 1, nothing left.
+"$pack" "${base[@]}" --main com.t.Main -o nodir/bad app 2>stderr; status=$?
+[ "$status" -eq 1 ] || fail "unwritable output: exit status $status: $(cat stderr)"
+
+# The advice for jars found in a directory works as written, and the main
+# class then comes from the manifest of the jar it names.
+mkdir -p tree/lib && cp main.jar tree/ && cp lib/dep.jar tree/lib/
+check_error "jars in a directory" "set -c jars=lib/dep.jar,main.jar" "${base[@]}" -o bad tree
+"$pack" "${base[@]}" -o tree-app tree -c jars=main.jar,lib/dep.jar 2>stderr || fail "advice as written: $(cat stderr)"
+list=$("$pack" --list tree-app)
+expect "main=com.j.Main" "main from a jar in a directory"
+
+# minver follows the newest class file carried (its first eight bytes say
+# which), skipping those only newer VMs load; the maker's higher one stays.
+class_v() { mkdir -p "$(dirname "$1")" && printf "\312\376\272\276\000\000\000\\$(printf %03o "$2")" >"$1"; }
+class_v v55/com/t/Main.class 55
+class_v v52/com/t/Main.class 52
+class_v mr/a/A.class 52 && class_v mr/META-INF/versions/17/a/A.class 61
+cp -r v52 modular && class_v modular/module-info.class 53
+"$jar_tool" --create --file mr.jar --main-class a.A -C mr .
+while IFS=';' read -r what args says line; do
+  "$pack" "${base[@]}" -o minver $args >stdout 2>stderr || { fail "$what: refused: $(cat stderr)"; continue; }
+  [ -z "$says" ] || grep -qF -- "$says" stdout || fail "$what: output lacks '$says': $(cat stdout)"
+  list=$("$pack" --list minver)
+  expect "$line" "$what"
+done <<'ROWS'
+from none to the class's;--main com.t.Main v55;minver=11: the newest class carried, com\t\Main.class, is class-file version 55, which needs Java 11 or newer;minver=11
+a lower one raised;--main com.t.Main v52 -c minver=1.6;minver=1.8 (raised from 1.6);minver=1.8
+a higher one kept;--main com.t.Main v52 -c minver=17;;minver=17
+versioned classes skipped;mr.jar;minver=1.8: the newest class carried, a/A.class in mr.jar;minver=1.8
+module-info skipped;--main com.t.Main modular;minver=1.8: the newest class carried, com\t\Main.class;minver=1.8
+ROWS
+
+# The folders beside a jar, in one go.
+mkdir -p sib/keymaps sib/modes && cp main.jar sib/ && printf 'k' >sib/keymaps/default.xml && printf 'm' >sib/modes/java.xml
+"$pack" "${base[@]}" -o sib-app sib/main.jar --siblings 2>stderr || fail "--siblings: $(cat stderr)"
+list=$("$pack" --list sib-app)
+for line in "  main.jar" "keymaps\\default.xml" "modes\\java.xml"; do expect "$line" "--siblings"; done
+check_error "--siblings without a jar" "--siblings carries the folders beside a jar, but no jar is given" \
+  "${base[@]}" --main com.t.Main --siblings -o bad app
+
 # --platform takes the launcher beside the packer; a packer alone says how
 # to build the one it lacks.
 "$pack" --boot boot.class --platform linux -o plat-linux main.jar || fail "--platform linux refused"
@@ -206,12 +300,14 @@ check_warning "unknown key" "the key \"mian\" is read by nobody and only stored;
   "${base[@]}" -c main=com.t.Main -c mian=x -o warned app
 "$pack" "${base[@]}" -c main=com.t.Main -c windowed=yes -o quiet app >stdout 2>stderr || fail "windowed key: refused: $(cat stderr)"
 grep -q "warning" stderr && fail "windowed key: a key executables have always carried draws a warning: $(cat stderr)"
-check_warning "main class not carried" "the main class com.t.Nope is not in the archive (com\\t\\Nope.class)" \
-  "${base[@]}" -c main=com.t.Nope -o warned app
-check_warning "main class not in the jars" "nor in its jars (main.jar, dep.jar)" \
-  "${base[@]}" --main com.j.Nope -o warned main.jar
-check_warning "no main" "no main key" "${base[@]}" -o warned app
 check_warning "Class-Path item missing" "names lib/gone.jar, which is not there" "${base[@]}" -o warned main.jar
+{ printf 'MZ'; head -c 998 /dev/zero; printf 'Jz.Ky.Tx'; } >winlauncher
+check_warning "Windows launcher, no .exe" "the launcher is a Windows program, but the output warned does not end in .exe" \
+  --launcher winlauncher --boot boot.class --main com.t.Main -o warned app
+mkdir -p dangling/com/t && cp app/com/t/Main.class dangling/com/t/ && ln -sf ../nowhere dangling/gone
+check_warning "link to nothing" "dangling/gone is a link to nothing (../nowhere); it is not carried" \
+  "${base[@]}" --main com.t.Main -o warned dangling
+"$pack" --list warned | grep -q gone && fail "a link to nothing was carried"
 "$pack" "${base[@]}" -o warned sub app --main com.t.Main 2>stderr || fail "marker name below the root refused"
 [ -s stderr ] && fail "a clean packing warned: $(cat stderr)"
 

@@ -105,7 +105,7 @@ struct Jar::Zip {
   }
 };
 
-Jar::Jar(const fs::path& path) : zip_(std::make_unique<Zip>()) {
+Jar::Jar(const fs::path& path) : path_(path), zip_(std::make_unique<Zip>()) {
   int code = 0;
   zip_->handle = zip_open(path.c_str(), ZIP_RDONLY, &code);
   if (zip_->handle == nullptr) {
@@ -137,6 +137,37 @@ Jar::Jar(const fs::path& path) : zip_(std::make_unique<Zip>()) {
 Jar::~Jar() = default;
 
 bool Jar::has_entry(const std::string& name) const { return zip_name_locate(zip_->handle, name.c_str(), 0) >= 0; }
+
+std::vector<std::string> Jar::entry_names() const {
+  std::vector<std::string> names;
+  zip_int64_t count = zip_get_num_entries(zip_->handle, 0);
+  for (zip_int64_t i = 0; i < count; ++i)
+    if (const char* name = zip_get_name(zip_->handle, static_cast<zip_uint64_t>(i), 0)) names.push_back(name);
+  return names;
+}
+
+Bytes Jar::entry_head(const std::string& name, std::size_t size) const {
+  zip_file_t* file = zip_fopen(zip_->handle, name.c_str(), 0);
+  if (file == nullptr)
+    throw Error("cannot read " + name + " in " + path_.string() + ": " + zip_strerror(zip_->handle));
+  Bytes head(size);
+  zip_int64_t got = zip_fread(file, head.data(), size);
+  zip_fclose(file);
+  if (got < 0) throw Error("cannot read " + name + " in " + path_.string());
+  head.resize(static_cast<std::size_t>(got));
+  return head;
+}
+
+int class_file_version(const unsigned char* b, std::size_t size) {
+  if (size < 8 || b[0] != 0xCA || b[1] != 0xFE || b[2] != 0xBA || b[3] != 0xBE) return -1;
+  return b[6] << 8 | b[7];
+}
+
+std::string java_version_of_class(int major) {
+  if (major <= 45) return "1.1";
+  if (major <= 52) return "1." + std::to_string(major - 44);
+  return std::to_string(major - 44);
+}
 
 std::string class_file_name(const Bytes& b) {
   std::size_t p = 0;

@@ -40,12 +40,26 @@ class Jar {
 
   const Manifest& manifest() const { return manifest_; }
   bool has_entry(const std::string& name) const;
+  // The names of every entry, in the jar's order.
+  std::vector<std::string> entry_names() const;
+  // The first `size` bytes of an entry (fewer when it is shorter); throws
+  // Error when the entry cannot be read.
+  Bytes entry_head(const std::string& name, std::size_t size) const;
 
  private:
   struct Zip;
+  std::filesystem::path path_;
   std::unique_ptr<Zip> zip_;
   Manifest manifest_;
 };
+
+// The major version of a class file (52 for Java 8, one more for each
+// release since), or -1 when the bytes do not begin as a class file does.
+int class_file_version(const unsigned char* bytes, std::size_t size);
+
+// The Java version a class-file major version stands for: "1.1" to "1.8"
+// up to 52, then "9", "10", ...
+std::string java_version_of_class(int major);
 
 // The internal name (slashes between packages) of the class a class file
 // defines, or "" when the bytes are no well-formed class file.

@@ -27,6 +27,8 @@ const char* kDescription =
     "  quillpod-pack -o myapp myapp.jar\n"
     "  quillpod-pack -o editor --jar-dir /usr/share/editor/lib --main org.example.Editor --vm-arg=-Xmx2g\n"
     "  quillpod-pack -o game --main com.example.Game classes/ --folder media/XmasGifs\n"
+    "  quillpod-pack -o jedit /usr/share/jedit/jedit.jar --siblings\n"
+    "  quillpod-pack -o jython --console /usr/share/java/jython.jar '--vm-arg=-Dpython.home=${app.dir}'\n"
     "  quillpod-pack --platform windows -o myapp.exe --icon app.ico --version 1.2.3.4 --product \"My App\" myapp.jar\n"
     "  quillpod-pack --list myapp\n\n"
     "A jar is carried at the archive's root; its manifest's Main-Class gives main, the jars its Class-Path names "
@@ -40,12 +42,26 @@ const char* kDescription =
     "           H jview, java and jre (default); A, B, E and F never try java and are refused\n"
     "  helpurl  base address of the help pages offered with failure messages\n"
     "  jars     comma-separated archive names of jars put on the class path\n"
-    "  vmargs   options for the VM, quoted as on a command line, before the launcher's own\n"
+    "  vmargs   options for the VM, quoted as on a command line, before the launcher's own; ${app.dir} in\n"
+    "           an option stands for the folder the application is unpacked into, e.g.\n"
+    "           --vm-arg='-Dapp.home=${app.dir}' (quote it from the shell)\n"
+    "  console  yes: a command-line tool (see --console)\n"
     "  product  the application's name, the caption of the failure box (--product sets it)\n"
     "  Other keys are stored but read by nobody.\n\n"
-    "Ship the executable made from the stripped launcher (the default). The application's standard error "
-    "reaches standard output. Each start unpacks the whole application into a fresh temporary directory, so a "
-    "large application is best carried as a few jars rather than thousands of files.\n";
+    "Console or window: by default the executable behaves as a windowed program: a failure to start is shown "
+    "in a box that offers help (on standard error when there is no display), and the application's standard "
+    "error reaches standard output. Choose --console for a command-line tool, which is run in terminals, "
+    "scripts and pipelines: failures are one message on standard error and never a box that waits for an "
+    "answer, and the application's standard error stays its own stream. Keep the default for an application with a "
+    "window of its own, above all one started from a desktop, where nobody reads standard error.\n\n"
+    "The application's home: each start unpacks the whole application into a fresh temporary directory, "
+    "removed at the end; an application that looks for files beside its jar finds there what --siblings or "
+    "--folder carried, and one that must be told its home gets it with ${app.dir}. A large application is "
+    "best carried as a few jars rather than thousands of files. Ship the executable made from the stripped "
+    "launcher (the default).\n\n"
+    "Mistakes are refused with exit status 2 and nothing written: a main class the archive does not carry, "
+    "VM options the java at hand (JAVA_HOME, else PATH) refuses, an output that is not a packed executable. "
+    "minver is raised to the Java version the newest class file carried needs.\n";
 
 // The folder of this program, where a build or an installation keeps the
 // launcher and the boot class beside it.
@@ -73,6 +89,17 @@ fs::path beside_packer(const fs::path& folder, std::initializer_list<const char*
               " FILE");
 }
 
+// Whether a word the packer does not know is one of the VM's options, as
+// given to java on its command line.
+bool looks_like_vm_option(const std::string& word) {
+  for (const char* prefix : {"-X", "-D", "-ea", "-da", "-esa", "-dsa", "-enableassertions", "-disableassertions",
+                             "-javaagent:", "-agentlib:", "-agentpath:", "-verbose", "-splash:", "-server", "-client",
+                             "--add-opens", "--add-exports", "--add-reads", "--add-modules", "--enable-preview",
+                             "--enable-native-access", "--illegal-access", "--module-path", "--patch-module"})
+    if (word.rfind(prefix, 0) == 0) return true;
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,6 +110,7 @@ int main(int argc, char** argv) {
   fs::path config_file, listed;
   std::vector<std::string> pairs;
 
+  app.allow_extras();
   auto* list_opt = app.add_option("--list", listed,
                                   "List the records and archive entries (size, name) of a packed executable, "
                                   "then stop; no other option may be given");
@@ -116,6 +144,22 @@ int main(int argc, char** argv) {
   app.add_option("--level", request.level, "Compression level, 0 (stored) to 9 (smallest)")
       ->check(CLI::Range(0, 9))
       ->capture_default_str();
+  app.add_flag("--console", request.console,
+               "A command-line tool (sets console=yes): a failure to start is one message on standard error, "
+               "never a box, and the application's standard error stays its own stream; without it the "
+               "executable behaves as a windowed program (see above)");
+  app.add_flag("--siblings", request.siblings,
+               "Carry the folders beside each jar given at the archive's root, beside the jar, for an "
+               "application that looks for its files next to its jar");
+  app.add_flag("--main-elsewhere", request.main_elsewhere,
+               "The VM finds the main class outside the archive (e.g. a jar on the user's system named by "
+               "vmargs): do not refuse a main class the archive does not carry");
+  bool no_vm_check = false;
+  app.add_flag("--no-vm-check", no_vm_check,
+               "Do not try the VM options on the java at hand (JAVA_HOME, else PATH), e.g. when they are meant "
+               "for another Java version than that one");
+  app.add_flag("--force", request.force,
+               "Replace an existing output even when it is not an executable made by quillpod-pack");
   // The Windows side: which launcher, and the resources of a Windows executable.
   std::string platform, version;
   fs::path icon;
@@ -133,13 +177,30 @@ int main(int argc, char** argv) {
                  "Jars and directories of the application; directories are merged at the archive's root, and "
                  "a name found twice is an error");
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::Success& e) {
+    return app.exit(e);  // --help
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return 2;
+  }
+  if (!app.remaining().empty()) {
+    for (const std::string& word : app.remaining())
+      if (looks_like_vm_option(word))
+        std::cerr << "quillpod-pack: " << word << " is an option for the VM, not for the packer; give it as --vm-arg="
+                  << word << "\n";
+      else
+        std::cerr << "quillpod-pack: unknown option " << word << " (see --help)\n";
+    return 2;
+  }
 
   try {
     if (*list_opt) {
       if (!request.output.empty() || !request.inputs.empty() || !request.folders.empty() ||
           !request.jar_dirs.empty() || !request.vm_args.empty() || !request.main_class.empty() ||
           !request.launcher.empty() || !request.boot.empty() || !pairs.empty() || !config_file.empty() ||
+          request.console || request.siblings || request.main_elsewhere || request.force ||
           !platform.empty() || !icon.empty() || !version.empty() || !request.windows.product.empty() ||
           !request.windows.company.empty())
         throw Error("--list takes only the executable to list");
@@ -153,7 +214,8 @@ int main(int argc, char** argv) {
     fs::path here = own_folder(argv[0]);
     if (!platform.empty()) {
       if (!request.launcher.empty()) throw Error("--platform and --launcher both name the launcher; give one of them");
-      bool console = std::any_of(pairs.begin(), pairs.end(), [](const std::string& p) { return p == "console=yes"; });
+      bool console = request.console ||
+                     std::any_of(pairs.begin(), pairs.end(), [](const std::string& p) { return p == "console=yes"; });
       request.launcher = platform_launcher(here, platform, console);
     }
     if (!icon.empty()) {
@@ -173,12 +235,22 @@ int main(int argc, char** argv) {
     for (const auto& p : pairs) given.push_back(parse_config_pair(p));
     override_config(request.config, given);
 
+    request.check_vm = !no_vm_check;
+    if (request.check_vm) request.java = find_java();
     Packed packed = pack_application(request);
     for (const auto& warning : packed.warnings) std::cerr << "quillpod-pack: warning: " << warning << "\n";
-    write_executable(request.output, packed.executable);
+    for (const auto& note : packed.notes) std::cout << "quillpod-pack: " << note << "\n";
+    std::cout.flush();
+    try {
+      write_executable(request.output, packed.executable);
+    } catch (const std::exception& e) {
+      // The system's failure, not a mistake in what was asked.
+      std::cerr << "quillpod-pack: " << e.what() << "\n";
+      return 1;
+    }
   } catch (const std::exception& e) {
     std::cerr << "quillpod-pack: " << e.what() << "\n";
-    return 1;
+    return 2;
   }
   return 0;
 }

@@ -187,7 +187,7 @@ std::vector<SourceFile> collect_files(const std::vector<fs::path>& dirs) {
   return collect_files(sources);
 }
 
-std::vector<SourceFile> collect_files(const std::vector<SourceDir>& sources) {
+std::vector<SourceFile> collect_files(const std::vector<SourceDir>& sources, std::vector<std::string>* warnings) {
   struct Found {
     SourceFile file;
     const fs::path* dir;
@@ -205,6 +205,14 @@ std::vector<SourceFile> collect_files(const std::vector<SourceDir>& sources) {
       if (ec) break;
       const fs::path& path = it->path();
       auto status = fs::status(path, ec);
+      if (ec && warnings && it->is_symlink() && ec == std::errc::no_such_file_or_directory) {
+        // A link to nothing has nothing to carry; the application could not
+        // have read it either.
+        warnings->push_back(path.string() + " is a link to nothing (" + fs::read_symlink(path, ec).string() +
+                            "); it is not carried");
+        ec.clear();
+        continue;
+      }
       if (ec) throw Error("cannot read " + path.string() + ": " + ec.message());
       if (fs::is_directory(status)) {
         if (it->is_symlink()) throw Error(path.string() + " is a link to a directory; links to directories are not followed");
@@ -304,13 +312,17 @@ Bytes archive_record_data(const Bytes& body, int level) {
   return data;
 }
 
-Bytes build_executable(const Bytes& launcher, const Bytes& boot, const Bytes& config, const Bytes& archive) {
+void check_plain_launcher(const Bytes& launcher) {
   for (char type : {kRecordBoot, kRecordConfig, kRecordArchive}) {
     Record r;
     if (find_record(launcher, type, r))
       throw Error(std::string("the launcher already carries a record ") + type + " at offset " +
                   std::to_string(r.offset) + "; give the plain launcher, not a packed executable");
   }
+}
+
+Bytes build_executable(const Bytes& launcher, const Bytes& boot, const Bytes& config, const Bytes& archive) {
+  check_plain_launcher(launcher);
   Bytes out = launcher;
   out.reserve(launcher.size() + boot.size() + config.size() + archive.size() +
               4 * (kRecordHeaderSize + kRecordAlignment));

@@ -80,8 +80,9 @@ struct SourceDir {
 // Walks the directories and returns every regular file, named relative to
 // its directory (under its folder) with backslashes, sorted bytewise by name.
 // Throws Error on an unreadable directory, a special file, a bad name, or a
-// name found in two directories.
-std::vector<SourceFile> collect_files(const std::vector<SourceDir>& dirs);
+// name found in two directories. Links to nothing are passed over with a
+// warning when `warnings` is given, else refused.
+std::vector<SourceFile> collect_files(const std::vector<SourceDir>& dirs, std::vector<std::string>* warnings = nullptr);
 
 // The same, each directory's contents merged at the archive's root.
 std::vector<SourceFile> collect_files(const std::vector<std::filesystem::path>& dirs);
@@ -103,6 +104,9 @@ Bytes gzip_decompress(const unsigned char* data, std::size_t size, std::size_t l
 
 // Data of record Z: the body's size, then the body compressed.
 Bytes archive_record_data(const Bytes& body, int level);
+
+// Throws Error if the launcher already carries records (a packed executable).
+void check_plain_launcher(const Bytes& launcher);
 
 // The whole executable: launcher, then records B, V, Z on the grid. Throws
 // Error if the launcher already carries records.
