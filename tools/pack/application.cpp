@@ -344,7 +344,7 @@ void check_launcher(const Request& request, const Bytes& launcher, Packed& packe
   if (elf && has_exe_suffix(request.output))
     throw Error("the output " + request.output.string() + " ends in .exe, but the launcher " +
                 request.launcher.string() +
-                " is a Linux program; give the Windows launcher with --launcher (build/win32/quillpod.exe), or "
+                " is a Linux program; add --platform windows (or give the Windows launcher with --launcher), or "
                 "an output name without .exe");
   if (pe && !request.output.empty() && !has_exe_suffix(request.output))
     packed.warnings.push_back("the launcher is a Windows program, but the output " + request.output.string() +
