@@ -12,6 +12,7 @@
 
 #include "application.h"
 #include "pack.h"
+#include "runtime.h"
 
 namespace fs = std::filesystem;
 using namespace quillpod::pack;
@@ -77,6 +78,8 @@ int main(int argc, char** argv) {
   Request request;
   fs::path config_file, listed;
   std::vector<std::string> pairs;
+  std::string runtime;
+  std::vector<std::string> add_modules;
 
   auto* list_opt = app.add_option("--list", listed,
                                   "List the records and archive entries (size, name) of a packed executable, "
@@ -111,6 +114,14 @@ int main(int argc, char** argv) {
   app.add_option("--level", request.level, "Compression level, 0 (stored) to 9 (smallest)")
       ->check(CLI::Range(0, 9))
       ->capture_default_str();
+  app.add_option("--runtime", runtime,
+                 "Carry a Java runtime, unpacked once into the user's cache and tried before any installed "
+                 "Java: a folder (a jlink image, a JDK or a JRE), or the word jlink for one made by the "
+                 "installed JDK's jlink with the modules the application needs");
+  app.add_option("--add-modules", add_modules,
+                 "Modules to add to a --runtime jlink image beyond those jdeps finds, comma-separated; "
+                 "repeatable")
+      ->allow_extra_args(false);
   app.add_option("inputs", request.inputs,
                  "Jars and directories of the application; directories are merged at the archive's root, and "
                  "a name found twice is an error");
@@ -121,7 +132,8 @@ int main(int argc, char** argv) {
     if (*list_opt) {
       if (!request.output.empty() || !request.inputs.empty() || !request.folders.empty() ||
           !request.jar_dirs.empty() || !request.vm_args.empty() || !request.main_class.empty() ||
-          !request.launcher.empty() || !request.boot.empty() || !pairs.empty() || !config_file.empty())
+          !request.launcher.empty() || !request.boot.empty() || !pairs.empty() || !config_file.empty() ||
+          !runtime.empty() || !add_modules.empty())
         throw Error("--list takes only the executable to list");
       Bytes exe = read_file(listed);
       bool ok = list_executable(exe.data(), exe.size(), std::cout);
@@ -143,6 +155,8 @@ int main(int argc, char** argv) {
     override_config(request.config, given);
 
     Packed packed = pack_application(request);
+    if (!runtime.empty()) add_runtime_record(packed.executable, runtime, add_modules, request, packed.warnings, std::cout);
+    else if (!add_modules.empty()) throw Error("--add-modules goes with --runtime jlink");
     for (const auto& warning : packed.warnings) std::cerr << "quillpod-pack: warning: " << warning << "\n";
     write_executable(request.output, packed.executable);
   } catch (const std::exception& e) {
