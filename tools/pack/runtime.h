@@ -42,8 +42,8 @@ std::vector<std::string> application_modules(const std::vector<std::filesystem::
                                              const std::vector<std::string>& extra);
 
 // Makes a runtime image of the modules with the installed JDK's jlink
-// (--strip-debug --no-header-files --no-man-pages) in `output`, which must
-// not exist yet. Throws Error with jlink's own words when it fails.
+// (--strip-debug --no-header-files --no-man-pages, and a class-data archive
+// where jlink can make one) in `output`, which must not exist yet. Throws Error with jlink's own words when it fails.
 void jlink_runtime(const std::vector<std::string>& modules, const std::filesystem::path& output);
 
 struct Request;
