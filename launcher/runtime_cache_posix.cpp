@@ -64,6 +64,15 @@ bool own_private(int fd) {
   return fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 022) == 0;
 }
 
+// Whether no other user can rename or replace what is in an open folder:
+// it is the user's own or the system's, and others may not write into it,
+// or only with the sticky bit (as in /tmp).
+bool others_cannot_swap(int fd) {
+  struct stat st;
+  if (fstat(fd, &st) != 0 || (st.st_uid != geteuid() && st.st_uid != 0)) return false;
+  return (st.st_mode & 022) == 0 || (st.st_mode & S_ISVTX) != 0;
+}
+
 // Opens the folder `name` inside `parent`, making it (0700) when missing;
 // refuses one that is a link, is not the user's own, or that others may
 // write into: someone else could have planted it there.
@@ -456,13 +465,21 @@ std::optional<std::string> ready_in_cache(const RuntimeRecord& record, const std
     return fail(why, "cannot make " + base + ": " + system_reason(errno)), std::nullopt;
   Fd top(open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!top) return fail(why, "cannot open " + base + ": " + system_reason(errno)), std::nullopt;
+  // The java program is started by its path: no one else may be able to
+  // swap the folders on it between the check and the start.
+  if (!others_cannot_swap(top.get())) return fail(why, base + " may be changed by other users"), std::nullopt;
   Fd own = open_own_folder(top.get(), "quillpod", why, cache);
   if (!own) return std::nullopt;
   Fd runtimes = open_own_folder(own.get(), "runtimes", why, cache + "/runtimes");
   if (!runtimes) return std::nullopt;
   const std::string place = cache + "/runtimes/" + name;
   std::string damage;
-  if (open_intact(runtimes.get(), name, record.hash, &damage)) return place;
+  if (open_intact(runtimes.get(), name, record.hash, &damage)) {
+    // Runtimes of other programs age out here too, unless a launch is
+    // unpacking right now (it sweeps itself).
+    if (flock(runtimes.get(), LOCK_EX | LOCK_NB) == 0) sweep_runtimes(runtimes.get(), time(nullptr));
+    return place;
+  }
   // One launch unpacks at a time; the others wait here and then find its work.
   if (flock(runtimes.get(), LOCK_EX) != 0)
     return fail(why, "cannot lock " + cache + "/runtimes: " + system_reason(errno)), std::nullopt;

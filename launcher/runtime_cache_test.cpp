@@ -280,6 +280,8 @@ TEST_F(RuntimeCache, UnusableCacheFallsBackToTheWorkspace) {
          fs::create_directories(c + "/quillpod");
          chmod((c + "/quillpod").c_str(), 0777);
        }},
+      {"a base folder others may write into, without the sticky bit",
+       [](const std::string& c) { chmod(c.c_str(), 0777); }},
   };
   for (const Case& c : cases) {
     fs::remove_all(home / "cache");
