@@ -21,9 +21,8 @@ failures=0
 
 cleanup() {
   set +e
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait "${pids[@]}" 2>/dev/null
-  stop_processes "$xvfb_pid"
+  # (wait with no pid would wait for the X server too)
+  stop_processes "${pids[@]}" "$xvfb_pid"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -61,9 +60,7 @@ start_game() {
 # stop_games: ends every started game (the launcher passes the signal on)
 # and checks that each left its temporary folder empty.
 stop_games() {
-  local p
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+  stop_processes "${pids[@]}"
   pids=()
   wait_for 30 sh -c "[ \$(xdotool search --name '^$title\$' 2>/dev/null | wc -l) -eq 0 ]" ||
     fail "a game window stays after its launcher ended"
