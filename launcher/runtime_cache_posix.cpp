@@ -14,6 +14,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform_posix.h"
+
 namespace quillpod {
 
 namespace {
@@ -523,11 +525,7 @@ std::optional<std::string> ready_runtime(const RuntimeRecord& record, int worksp
   return workspace_path + "/" + folder + "/bin/java";
 }
 
-}  // namespace quillpod
-
-#include "platform_posix.h"
-
-namespace quillpod {
+// The system layer's side: the record's data in, reasons on the error stream.
 
 std::optional<std::string> PosixPlatform::ready_carried_runtime(const unsigned char* data, std::size_t size,
                                                                 DirectoryId workspace,
