@@ -15,6 +15,7 @@ LaunchConfig read_launch_config(std::optional<std::string_view> text) {
   config.vm_options = lookup_config_value(text, "vmargs", std::nullopt);
   config.jars = lookup_config_value(text, "jars", std::nullopt);
   config.target = lookup_config_value(text, "target", config.target).value_or(config.target);
+  config.product = lookup_config_value(text, "product", std::nullopt);
   return config;
 }
 

@@ -14,6 +14,7 @@ struct LaunchConfig {
   std::optional<std::string> vm_options;  // `vmargs`: words for the VM's command line
   std::optional<std::string> jars;        // `jars`: the jar files on the class path, comma-separated
   std::string target = "H";               // `target`: which VM commands may be tried
+  std::optional<std::string> product;     // `product`: the application's name, the failure box's caption
 
   // The VM mask: the first character of `target` minus 'A', the character
   // taken as a signed byte. An empty value leaves the NUL as first
