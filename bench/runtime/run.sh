@@ -45,7 +45,7 @@ ms() {
   /usr/bin/time -f "%e %U %S" -o "$work/time" "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
   awk '{printf "%d %d\n", $1 * 1000, ($2 + $3) * 1000}' "$work/time"
 }
-bare() { env -i PATH="$work/nojava" HOME="$work" XDG_CACHE_HOME="$work/cache" TMPDIR="$work/tmp" "$@"; }
+bare=(env -i PATH="$work/nojava" HOME="$work" XDG_CACHE_HOME="$work/cache" TMPDIR="$work/tmp")
 # median [column]: the median of a column of numbers (default the first).
 median() { awk -v c="${1:-1}" '{print $c}' | sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 
@@ -54,8 +54,8 @@ for _ in $(seq "$rounds"); do
   ms java -cp "$work/classes" Quick >>"$work/java"
   ms env TMPDIR="$work/tmp" "$work/plain" >>"$work/installed"
   rm -rf "$work/cache"
-  ms bare "$work/carrying" >>"$work/first"
-  ms bare "$work/carrying" >>"$work/later"
+  ms "${bare[@]}" "$work/carrying" >>"$work/first"
+  ms "${bare[@]}" "$work/carrying" >>"$work/later"
 done
 for column in 1 2; do
   kind=$([ "$column" = 1 ] && echo "wall-clock" || echo "CPU")
