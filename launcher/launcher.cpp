@@ -3,9 +3,11 @@
 #include <cstring>
 
 #include "boot_stage.h"
+#include "carried_runtime.h"
 #include "config.h"
 #include "errors.h"
 #include "payload.h"
+#include "runtime_format.h"
 #include "vm.h"
 #include "workspace.h"
 
@@ -114,7 +116,8 @@ class WorkspaceGuard {
 // From the workspace to the VM's outcome; the workspace is removed when this
 // returns, before the caller reports. Returns the process result.
 int launch(Platform& platform, const BoxSettings& box, const std::string& executable,
-           const std::string& argument_tail, BootClass boot, const LaunchConfig& config, Failure& failure) {
+           const std::string& argument_tail, BootClass boot, const LaunchConfig& config,
+           std::optional<BootClass> runtime, Failure& failure) {
   WorkspaceGuard guard(platform);
   Workspace& workspace = guard.workspace;
   std::string why;
@@ -123,9 +126,12 @@ int launch(Platform& platform, const BoxSettings& box, const std::string& execut
     return 1;
   }
 
-  const VmOutcome outcome = try_vm_commands(
-      platform, build_vm_commands(executable, argument_tail, workspace, config.vm_options), config.vm_mask(),
-      workspace);
+  std::optional<std::string> carried_java;
+  if (runtime && workspace.handle)
+    carried_java = platform.ready_carried_runtime(runtime->data, runtime->length, *workspace.handle, workspace.directory);
+  const VmOutcome outcome = try_carried_then_installed(
+      platform, carried_java, build_vm_commands(executable, argument_tail, workspace, config.vm_options),
+      config.vm_mask(), workspace);
   // The VM we could not wait for may still use the workspace.
   if (outcome.code == kErrorWaitFailed && outcome.end != VmEnd::application_ran) guard.keep();
   switch (outcome.end) {
@@ -189,7 +195,10 @@ int run(Platform& platform, const std::string& argument_tail, BoxSettings& box, 
                                       " is damaged: it is not a class file that a Java 8 VM can load");
     return 1;
   }
-  return launch(platform, box, *executable, argument_tail, *boot, config, failure);
+  // A carried Java runtime, tried before the installed VMs.
+  const std::optional<BootClass> runtime =
+      boot_record_at(image, find_record(image.data(), image.size(), kRecordRuntime));
+  return launch(platform, box, *executable, argument_tail, *boot, config, runtime, failure);
 }
 
 }  // namespace

@@ -122,6 +122,17 @@ class Platform {
   virtual std::optional<LockId> lock_directory(DirectoryId directory, bool inherit) = 0;
   virtual void unlock_directory(LockId lock) = 0;
 
+  // Makes the Java runtime the executable carries (the data of its runtime
+  // record) ready to run for this run, in the user's cache or else in the
+  // open workspace, and returns the path of its java program; nullopt when
+  // it cannot (the reasons are on the error stream) or this system does not
+  // unpack runtimes.
+  virtual std::optional<std::string> ready_carried_runtime(const unsigned char* /*data*/, std::size_t /*size*/,
+                                                           DirectoryId /*workspace*/,
+                                                           const std::string& /*workspace_path*/) {
+    return std::nullopt;
+  }
+
   // Random bits from the system's generator (never a guessable seed), or nullopt.
   virtual std::optional<std::uint32_t> random_number() = 0;
 

@@ -39,6 +39,8 @@ class PosixPlatform : public Platform {
   bool set_environment(const std::string& name, const std::string& value) override;
   std::optional<LockId> lock_directory(DirectoryId directory, bool inherit) override;
   void unlock_directory(LockId lock) override;
+  std::optional<std::string> ready_carried_runtime(const unsigned char* data, std::size_t size, DirectoryId workspace,
+                                                   const std::string& workspace_path) override;
   std::optional<std::uint32_t> random_number() override;
   std::string last_error() const override;
 

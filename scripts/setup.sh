@@ -5,7 +5,7 @@
 QUILLPOD_PACKAGES=(
   cmake g++ make pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  zlib1g-dev libcli11-dev libx11-dev libzip-dev
+  zlib1g-dev libcli11-dev libx11-dev libzip-dev libzstd-dev libmd-dev
   libasio-dev libcpp-httplib-dev libsqlite3-dev libpq-dev postgresql iproute2 curl
   openjdk-17-jdk junit5
   clang libclang-rt-14-dev

@@ -1,7 +1,7 @@
 # quillpod_package(OUTPUT <path> [TARGET <name>] [LAUNCHER <file>]
 #                  [CONFIG <key=value>...] [CONFIG_FILE <file>]
 #                  [DIRS <dir>...] [FOLDERS <dir>...]
-#                  [DEPENDS <target or file>...])
+#                  [DEPENDS <target or file>...] [RUNTIME <dir>|jlink])
 #
 # Builds the executable OUTPUT from the launcher (build/quillpod, packed
 # without its debug symbols), the boot
@@ -12,13 +12,15 @@
 # makes it (default: package_<file name of OUTPUT>), built with ALL.
 # LAUNCHER packs another launcher instead (build/win32/quillpod.exe for
 # Windows; name the target that makes it in DEPENDS).
+# RUNTIME carries a Java runtime: a runtime folder, or jlink for one made
+# with the modules the application needs (slow: a minute or two).
 # DEPENDS lists targets and files that must be built first. A target made by
 # quillpod_javac in the calling directory also reruns the packer whenever it
 # recompiles (its <target>_STAMP is seen here); for one from another
 # directory, pass its stamp file too (e.g. ${QUILLPOD_UTIL_STAMP}). Files of
 # DIRS inside the source tree are tracked by themselves.
 function(quillpod_package)
-  cmake_parse_arguments(P "" "OUTPUT;TARGET;CONFIG_FILE;LAUNCHER" "CONFIG;DIRS;FOLDERS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(P "" "OUTPUT;TARGET;CONFIG_FILE;LAUNCHER;RUNTIME" "CONFIG;DIRS;FOLDERS;DEPENDS" ${ARGN})
   if(NOT P_OUTPUT OR NOT (P_DIRS OR P_FOLDERS))
     message(FATAL_ERROR "quillpod_package: OUTPUT and DIRS or FOLDERS are required")
   endif()
@@ -43,6 +45,9 @@ function(quillpod_package)
   if(P_CONFIG_FILE)
     list(APPEND args --config-file ${P_CONFIG_FILE})
     list(APPEND file_deps ${P_CONFIG_FILE})
+  endif()
+  if(P_RUNTIME)
+    list(APPEND args --runtime ${P_RUNTIME})
   endif()
   list(APPEND args ${P_DIRS})
   foreach(dir IN LISTS P_FOLDERS)

@@ -13,6 +13,7 @@
 
 #include "application.h"
 #include "pack.h"
+#include "runtime.h"
 #include "windows_options.h"
 
 namespace fs = std::filesystem;
@@ -109,6 +110,8 @@ int main(int argc, char** argv) {
   Request request;
   fs::path config_file, listed;
   std::vector<std::string> pairs;
+  std::string runtime;
+  std::vector<std::string> add_modules;
 
   app.allow_extras();
   auto* list_opt = app.add_option("--list", listed,
@@ -160,6 +163,14 @@ int main(int argc, char** argv) {
                "for another Java version than that one");
   app.add_flag("--force", request.force,
                "Replace an existing output even when it is not an executable made by quillpod-pack");
+  app.add_option("--runtime", runtime,
+                 "Carry a Java runtime, unpacked once into the user's cache and tried before any installed "
+                 "Java: a folder (a jlink image, a JDK or a JRE), or the word jlink for one made by the "
+                 "installed JDK's jlink with the modules the application needs");
+  app.add_option("--add-modules", add_modules,
+                 "Modules to add to a --runtime jlink image beyond those jdeps finds, comma-separated; "
+                 "repeatable")
+      ->allow_extra_args(false);
   // The Windows side: which launcher, and the resources of a Windows executable.
   std::string platform, version;
   fs::path icon;
@@ -202,7 +213,7 @@ int main(int argc, char** argv) {
           !request.launcher.empty() || !request.boot.empty() || !pairs.empty() || !config_file.empty() ||
           request.console || request.siblings || request.main_elsewhere || request.force ||
           !platform.empty() || !icon.empty() || !version.empty() || !request.windows.product.empty() ||
-          !request.windows.company.empty())
+          !request.windows.company.empty() || !runtime.empty() || !add_modules.empty())
         throw Error("--list takes only the executable to list");
       Bytes exe = read_file(listed);
       bool ok = list_executable(exe.data(), exe.size(), std::cout);
@@ -238,6 +249,8 @@ int main(int argc, char** argv) {
     request.check_vm = !no_vm_check;
     if (request.check_vm) request.java = find_java();
     Packed packed = pack_application(request);
+    if (!runtime.empty()) add_runtime_record(packed.executable, runtime, add_modules, request, packed.warnings, std::cout);
+    else if (!add_modules.empty()) throw Error("--add-modules goes with --runtime jlink");
     for (const auto& warning : packed.warnings) std::cerr << "quillpod-pack: warning: " << warning << "\n";
     for (const auto& note : packed.notes) std::cout << "quillpod-pack: " << note << "\n";
     std::cout.flush();

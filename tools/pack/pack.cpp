@@ -1,4 +1,6 @@
 #include "pack.h"
+#include "runtime.h"
+#include "runtime_format.h"
 
 #include "payload.h"
 #include "utf8.h"
@@ -448,6 +450,16 @@ bool list_executable(const unsigned char* file, std::size_t size, std::ostream& 
     }
     if (type == kRecordConfig) list_config(file + start, r.size, out);
     if (type == kRecordArchive) ok = list_archive(file + start, r.size, out) && ok;
+  }
+  // A carried Java runtime, when there is one.
+  Record r;
+  if (find_record(file, size, kRecordRuntime, r)) {
+    out << "record " << kRecordRuntime << ": at offset " << r.offset << ", " << r.size << " bytes\n";
+    if (r.size > size - (r.offset + kRecordHeaderSize)) {
+      out << "  its data runs past the end of the file\n";
+      return false;
+    }
+    ok = list_runtime(file + r.offset + kRecordHeaderSize, r.size, out) && ok;
   }
   return ok;
 }
