@@ -27,16 +27,6 @@ using namespace quillpod::testing;
 
 const std::string kHelp = "https://help.example/quillpod";
 
-std::string capture(const std::string& command) {
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (std::size_t n = fread(buffer, 1, sizeof buffer, p)) out.append(buffer, n);
-    pclose(p);
-  }
-  return out;
-}
-
 struct Case {
   const char* name;
   std::string action;  // xdotool arguments; %W is the window, %YES/%NO a button's centre

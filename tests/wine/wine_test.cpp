@@ -39,16 +39,6 @@ const std::string kWineServer = "/usr/lib/wine/wineserver64";
 const std::string kHelp = "https://help.example/quillpod";
 const std::string kBoot = std::string("\xCA\xFE\xBA\xBE\0\0\0\x34 boot class bytes", 24);
 
-std::string capture(const std::string& command) {
-  std::string out;
-  if (FILE* p = popen(command.c_str(), "r")) {
-    char buffer[256];
-    while (std::size_t n = fread(buffer, 1, sizeof buffer, p)) out.append(buffer, n);
-    pclose(p);
-  }
-  return out;
-}
-
 // A POSIX path as wine's drive Z: shows it.
 std::string windows_path(const std::string& path) {
   std::string out = "Z:" + path;

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -85,6 +87,18 @@ bool eventually(Pred pred, std::chrono::milliseconds interval = std::chrono::mil
     std::this_thread::sleep_for(interval);
   }
   return pred();
+}
+
+// Standard output of a shell command line, for tools the tests ask about
+// the system (xdotool, xprop, wine's path converter); empty when it fails.
+inline std::string capture(const std::string& command) {
+  std::string out;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (std::size_t n = fread(buffer, 1, sizeof buffer, p)) out.append(buffer, n);
+    pclose(p);
+  }
+  return out;
 }
 
 inline std::vector<std::string> lines_of(const std::string& text) {
