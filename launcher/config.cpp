@@ -14,8 +14,8 @@ LaunchConfig read_launch_config(std::optional<std::string_view> text) {
   config.help_base = lookup_config_value(text, "helpurl", std::nullopt);
   config.vm_options = lookup_config_value(text, "vmargs", std::nullopt);
   config.jars = lookup_config_value(text, "jars", std::nullopt);
-  config.target = lookup_config_value(text, "target", config.target).value_or(config.target);
   config.console = lookup_config_value(text, "console", std::nullopt) == std::optional<std::string>("yes");
+  config.target = lookup_config_value(text, "target", config.target).value_or(config.target);
   return config;
 }
 

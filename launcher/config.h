@@ -14,7 +14,7 @@ struct LaunchConfig {
   std::optional<std::string> vm_options;  // `vmargs`: words for the VM's command line
   std::optional<std::string> jars;        // `jars`: the jar files on the class path, comma-separated
   std::string target = "H";               // `target`: which VM commands may be tried
-  bool console = false;                   // `console=yes`: a command-line application
+  bool console = false;                   // `console` is "yes": a command-line tool, never a box
 
   // The VM mask: the first character of `target` minus 'A', the character
   // taken as a signed byte. An empty value leaves the NUL as first
