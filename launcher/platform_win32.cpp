@@ -55,14 +55,16 @@ class MappedView : public FileImage {
 
 }  // namespace
 
+namespace {
+
 // Ignores Ctrl-C and Ctrl-Break in the launcher: the VM on the same console
 // gets them too and ends as it sees fit, and the launcher, which waits for
 // it, reports its exit code and removes the workspace. A handler, not the
 // ignore flag, since the flag would be inherited by the VM.
-namespace {
 BOOL WINAPI outlive_console_break(DWORD event) {
   return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? TRUE : FALSE;
 }
+
 }  // namespace
 
 Win32Platform::Win32Platform(bool console) {
@@ -454,9 +456,10 @@ std::string Win32Platform::unrunnable_program(const std::string& command_line) {
   const DWORD attributes = GetFileAttributesA(found);
   SetLastError(error);
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return std::string();
-  std::string text = std::string(found, n) + " exists but is not a Windows program this system can run";
-  const std::string kind = program_kind(text.substr(0, n));
+  const std::string path(found, n);
+  const std::string kind = program_kind(path);
   SetLastError(error);
+  const std::string text = path + " exists but is not a Windows program this system can run";
   return kind.empty() ? text : text + ": " + kind;
 }
 

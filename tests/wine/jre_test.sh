@@ -64,10 +64,12 @@ run() {
   [ "$status" -ne 124 ] || fail "$(basename "$exe") did not end within 5 minutes (waiting for a box?)"
 }
 
+# Fails when %TEMP% holds an entry it did not hold when the test began
+# (wine's own files there may come and go).
 temp_clean() {
-  local now
-  now=$(ls -A "$temp")
-  [ "$now" = "$temp_before" ] || fail "left in %TEMP%: $(comm -13 <(echo "$temp_before") <(echo "$now") | tr '\n' ' ')"
+  local left
+  left=$(comm -13 <(echo "$temp_before") <(ls -A "$temp"))
+  [ -z "$left" ] || fail "left in %TEMP%: $(echo "$left" | tr '\n' ' ')"
 }
 
 # pack <launcher> <output> <configuration pair...>: the probe application.
