@@ -10,9 +10,23 @@
 #include "launcher.h"
 #include "platform_win32.h"
 
+namespace {
+
+// A command-line tool runs in terminals and pipelines, where a box would stop
+// it waiting for an answer nobody sees: every failure goes to standard error.
+class ConsolePlatform : public quillpod::Win32Platform {
+ public:
+  ConsolePlatform() : Win32Platform(true) {}
+  quillpod::BoxAnswer ask_yes_no(const std::string&, const std::string&) override {
+    return quillpod::BoxAnswer::unavailable;
+  }
+};
+
+}  // namespace
+
 int main() {
   const char* command_line = GetCommandLineA();
   std::string tail(quillpod::argument_tail_of(command_line ? command_line : ""));
-  quillpod::Win32Platform platform(true);
+  ConsolePlatform platform;
   return quillpod::launcher_run(platform, tail);
 }

@@ -543,8 +543,6 @@ std::uint32_t Win32Platform::tick_count() { return GetTickCount(); }
 std::int64_t Win32Platform::current_time() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
 BoxAnswer Win32Platform::ask_yes_no(const std::string& caption, const std::string& text) {
-  // A command-line application tells its failures on standard error.
-  if (console_) return BoxAnswer::unavailable;
   int answer = MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_ICONHAND | MB_YESNO);
   if (answer == 0) {
     failed();

@@ -77,7 +77,7 @@ class Win32Platform : public Platform {
   // program is there after all: the words for last_error_text_, or empty.
   std::string unrunnable_program(const std::string& command_line);
 
-  bool console_ = false;  // the VM shares the standard streams; no boxes
+  bool console_ = false;  // the VM shares the console and the standard streams
 
   // The directories held open, by the ids handed out: where each is, and
   // the handle that keeps it in place.
