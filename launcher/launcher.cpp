@@ -169,10 +169,10 @@ int run(Platform& platform, const std::string& argument_tail, BoxSettings& box, 
   const FileImage& image = *mapped;
 
   const LaunchConfig config = read_launch_config(config_text(image.data(), image.size()));
-  if (config.console) platform.use_console();
   box.caption = config.main;
   box.help_base = config.help_base;
   if (box.help_base && !help_base_fits(*box.help_base)) box.help_base.reset();
+  if (config.console) platform.use_console();
 
   const std::optional<BootClass> boot = boot_record_at(image, find_record(image.data(), image.size(), kRecordBoot));
   if (!boot) {
