@@ -34,7 +34,7 @@ if [ ! -f "$tarball" ] || [ "$(sha_of "$tarball")" != "$jre_sha256" ]; then
   # npm's own cache stays beside the package, out of the user's home.
   if ! (cd "$wine_root/download" &&
         npm_config_cache="$wine_root/npm-cache" npm_config_update_notifier=false \
-          timeout 600 npm pack --silent "$jre_package") >"$log" 2>&1; then
+          timeout 600 npm pack --loglevel=error "$jre_package") >"$log" 2>&1; then
     rm -f "$tarball"
     # Only a registry out of reach is a reason to skip; any other refusal is a fault.
     if grep -Eq 'ENOTFOUND|EAI_AGAIN|ECONNREFUSED|ECONNRESET|ETIMEDOUT|ENETUNREACH|EHOSTUNREACH|network' "$log"; then
