@@ -31,6 +31,26 @@ public class quillpodboot implements Runnable {
     static final int ENTRY_TAG = 0xEADC12F0;
     static final int MARKER_SIZE = 100;
 
+    // Result codes, each the VM's exit status when booting fails (the
+    // launcher reads the whole code from the result file). The launcher
+    // tries the next VM on R_VM_TOO_OLD and restarts once on
+    // R_MAIN_NOT_LOADED when the configuration names jars; every other code
+    // ends its attempts.
+    static final int R_VM_TOO_OLD = 10333;
+    static final int R_NO_WORKSPACE = 10010;      // no program argument or no quillpod.dir
+    static final int R_UNREADABLE_EXE = 10011;
+    static final int R_NO_ARCHIVE = 10012;        // no Z record, or one of 4 bytes or fewer
+    static final int R_NO_MARKER = 10013;         // the marker file cannot be written
+    static final int R_NO_MAIN_KEY = 10020;       // the configuration names no main class
+    static final int R_MAIN_THREW = 10021;
+    static final int R_NO_MAIN_METHOD = 10022;
+    static final int R_MAIN_NOT_CALLED = 10023;
+    static final int R_MAIN_NOT_LOADED = 10024;
+    static final int R_FILE_NOT_WRITTEN = 10030;  // an archive entry's file cannot be written
+    static final int R_BAD_ENTRY_TAG = 10031;
+    static final int R_BAD_ARCHIVE = 10033;
+    static final int R_DISK_FULL = 10034;         // writing failed for want of space
+
     // Creating files on a busy or slow disk goes faster with a few writers,
     // each waiting for the file system while the others go on; a writer
     // needs this many files to pay for its thread. Beyond the cap they
@@ -88,11 +108,11 @@ public class quillpodboot implements Runnable {
     int go(String[] args) {
         // Against the default minimum before anything is read, so an old VM stops early.
         if (!verOK()) {
-            return fail(10333, versionReason());
+            return fail(R_VM_TOO_OLD, versionReason());
         }
         String dir = System.getProperty("quillpod.dir");
         if (args.length == 0 || dir == null) {
-            return fail(10010, args.length == 0 ? "no executable named on the command line"
+            return fail(R_NO_WORKSPACE, args.length == 0 ? "no executable named on the command line"
                     : "the workspace is not given (property quillpod.dir)");
         }
         // The result file's space is taken now, while the disk has room, so
@@ -105,19 +125,19 @@ public class quillpodboot implements Runnable {
 
         String mainName = m_vars.getProperty("main");
         if (mainName == null) {
-            return fail(10020, "the configuration names no main class");
+            return fail(R_NO_MAIN_KEY, "the configuration names no main class");
         }
         Class<?> mainClass;
         try {
             mainClass = Class.forName(mainName);
         } catch (Exception e) {
-            return fail(10024, "cannot load the main class " + printable(mainName) + ": " + e);
+            return fail(R_MAIN_NOT_LOADED, "cannot load the main class " + printable(mainName) + ": " + e);
         } catch (UnsupportedClassVersionError e) {
             // Built for a newer Java than this VM: a newer VM would run it.
-            return fail(10333, newerJavaReason(printable(mainName), e));
+            return fail(R_VM_TOO_OLD, newerJavaReason(printable(mainName), e));
         } catch (LinkageError e) {
             // A damaged class file or a class it needs that is missing.
-            return fail(10024, "cannot load the main class " + printable(mainName) + ": " + e);
+            return fail(R_MAIN_NOT_LOADED, "cannot load the main class " + printable(mainName) + ": " + e);
         }
         String[] appArgs = new String[args.length - 1];
         System.arraycopy(args, 1, appArgs, 0, appArgs.length);
@@ -127,7 +147,7 @@ public class quillpodboot implements Runnable {
         if (markerFailure != null) {
             // A marker cut short would still tell the launcher that the application ran.
             marker.delete();
-            return fail(noSpace(markerFailure, dir) ? 10034 : 10013,
+            return fail(noSpace(markerFailure, dir) ? R_DISK_FULL : R_NO_MARKER,
                     "cannot write the marker file " + marker + ": " + osReason(markerFailure));
         }
         try {
@@ -137,22 +157,22 @@ public class quillpodboot implements Runnable {
         } catch (InvocationTargetException e) {
             e.getTargetException().printStackTrace();
             marker.delete();
-            return fail(10021, "the main method of " + mainName + " failed: " + e.getTargetException());
+            return fail(R_MAIN_THREW, "the main method of " + mainName + " failed: " + e.getTargetException());
         } catch (NoSuchMethodException e) {
             e.printStackTrace();
             marker.delete();
-            return fail(10022, "the class " + mainName + " has no public main(String[])");
+            return fail(R_NO_MAIN_METHOD, "the class " + mainName + " has no public main(String[])");
         } catch (Exception e) {
             e.printStackTrace();
             marker.delete();
-            return fail(10023, "cannot call the main method of " + mainName + ": " + e);
+            return fail(R_MAIN_NOT_CALLED, "cannot call the main method of " + mainName + ": " + e);
         } catch (UnsupportedClassVersionError e) {
             marker.delete();
-            return fail(10333, newerJavaReason(mainName, e));
+            return fail(R_VM_TOO_OLD, newerJavaReason(mainName, e));
         } catch (LinkageError e) {
             // A class named by one of the main class's methods is missing.
             marker.delete();
-            return fail(10024, "cannot load the main class " + mainName + ": " + e);
+            return fail(R_MAIN_NOT_LOADED, "cannot load the main class " + mainName + ": " + e);
         }
     }
 
@@ -166,15 +186,15 @@ public class quillpodboot implements Runnable {
         try {
             records = readSections(exe, "VZ");
         } catch (IOException e) {
-            return fail(10011, "cannot read the executable " + exe + ": " + osReason(e));
+            return fail(R_UNREADABLE_EXE, "cannot read the executable " + exe + ": " + osReason(e));
         } catch (OutOfMemoryError e) {
-            return fail(10011, "cannot read the executable " + exe + ": a record is too large");
+            return fail(R_UNREADABLE_EXE, "cannot read the executable " + exe + ": a record is too large");
         }
         if (records[0] != null) {
             parseVars(records[0]);
         }
         if (!verOK()) {
-            return fail(10333, versionReason());
+            return fail(R_VM_TOO_OLD, versionReason());
         }
         // The launcher has no console of ours to show; it collects one stream.
         System.setErr(System.out);
@@ -182,7 +202,7 @@ public class quillpodboot implements Runnable {
         byte[] z = records[1];
         records = null;
         if (z == null || z.length <= 4) {
-            return fail(10012, z == null ? "the executable " + exe + " carries no archive record"
+            return fail(R_NO_ARCHIVE, z == null ? "the executable " + exe + " carries no archive record"
                     : "the archive record of the executable " + exe + " is too short");
         }
         byte[] body = uncompress(z, 4, z.length - 4, getNumber(z, 0));
@@ -214,7 +234,7 @@ public class quillpodboot implements Runnable {
                 + System.getProperty("java.version") + " (" + message + ")";
     }
 
-    /** The reason given for 10333. */
+    /** The reason given for R_VM_TOO_OLD. */
     private String versionReason() {
         return "this VM's version " + System.getProperty("java.version") + " is below the minimum "
                 + m_vars.getProperty("minver", "1.1");
@@ -548,7 +568,7 @@ public class quillpodboot implements Runnable {
     /**
      * Writes each archive entry as a file under dir; returns 0, or the
      * result code of the first entry that fails (the entries before it are
-     * written): 10034 when the disk is full. A null body is 10033.
+     * written): R_DISK_FULL when the disk is full. A null body is R_BAD_ARCHIVE.
      */
     static int parseFiles(String dir, byte[] body) {
         // This runs once in a cold VM, so it works on the bytes directly and
@@ -571,7 +591,7 @@ public class quillpodboot implements Runnable {
                     throw new IOException("archive entry at " + p + " is cut short");
                 }
                 if (getNumber(body, p) != ENTRY_TAG) {
-                    result = 10031;
+                    result = R_BAD_ENTRY_TAG;
                     s_reason = "the archive entry at " + p + " does not begin with the entry tag";
                     break;
                 }
@@ -589,7 +609,7 @@ public class quillpodboot implements Runnable {
                 }
                 String path = localPath(prefix, body, p + 5, n);
                 if (path == null) {
-                    result = 10030;
+                    result = R_FILE_NOT_WRITTEN;
                     s_reason = "the archive entry " + printable(latin1(body, p + 5, n))
                             + " is refused: it names a place outside the workspace or a file of the boot stage";
                     break;
@@ -614,7 +634,7 @@ public class quillpodboot implements Runnable {
             if (failed != null) {
                 s_reason = "cannot write the archive entry to " + failed.w_failedPath + ": "
                         + osReason(failed.w_failure);
-                return noSpace(failed.w_failure, dir) ? 10034 : 10030;
+                return noSpace(failed.w_failure, dir) ? R_DISK_FULL : R_FILE_NOT_WRITTEN;
             }
         } catch (Exception e) {
             malformed = e;
@@ -622,7 +642,7 @@ public class quillpodboot implements Runnable {
         if (malformed != null) {
             malformed.printStackTrace();
             s_reason = "the archive is damaged: " + malformed.getMessage();
-            return 10033;
+            return R_BAD_ARCHIVE;
         }
         return result;
     }

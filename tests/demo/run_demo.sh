@@ -4,10 +4,12 @@
 #   run_demo.sh <quillpod-demo>
 set -u
 demo=$1
-[ -n "${DISPLAY:-}" ] || { echo "FAIL: no DISPLAY"; exit 1; }
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-TMPDIR=$tmp "$demo" --close-after=1500 >"$tmp.out" 2>&1 &
+. "$(dirname "$0")/../lib/x11_test.sh"
+x11_test_logs=demo.log
+x11_test_begin "" pid
+need_display
+mkdir "$work/tmp"
+TMPDIR=$work/tmp "$demo" --close-after=1500 >"$work/demo.log" 2>&1 &
 pid=$!
 seen=no
 for _ in $(seq 1 100); do
@@ -20,10 +22,10 @@ for _ in $(seq 1 100); do
 done
 wait "$pid"
 status=$?
+pid=
 failures=0
 [ "$seen" = yes ] || { echo "FAIL: the demo window never appeared"; failures=1; }
-[ "$status" -eq 0 ] || { echo "FAIL: exit status $status"; cat "$tmp.out"; failures=1; }
-[ -z "$(ls -A "$tmp")" ] || { echo "FAIL: left in TMPDIR: $(ls -A "$tmp")"; failures=1; }
-rm -f "$tmp.out"
+[ "$status" -eq 0 ] || { echo "FAIL: exit status $status"; cat "$work/demo.log"; failures=1; }
+[ -z "$(ls -A "$work/tmp")" ] || { echo "FAIL: left in TMPDIR: $(ls -A "$work/tmp")"; failures=1; }
 [ "$failures" -eq 0 ] && echo "all passed"
 exit "$failures"

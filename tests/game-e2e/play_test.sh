@@ -25,40 +25,15 @@ home_page=$4
 mode=$5
 title='Tallowfen: Tinsel Barrage!'
 
-work=$(mktemp -d)
-xvfb_pid=
-wm_pid=
-game_pid=
 win=
-
-cleanup() {
-  set +e  # a process ended by its signal must not cut the clean-up short
-  stop_processes "$game_pid" "$wm_pid" "$xvfb_pid"
+. "$(dirname "$0")/../lib/x11_test.sh"
+x11_test_keep() {
   if [ -n "${GAME_E2E_SHOTS:-}" ] && [ -d "$GAME_E2E_SHOTS" ]; then
     cp "$work"/*.png "$GAME_E2E_SHOTS"/ 2>/dev/null || true
   fi
-  rm -rf "$work"
 }
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL ($mode): $*" >&2
-  [ -f "$work/game.log" ] && sed 's/^/  game: /' "$work/game.log" >&2
-  exit 1
-}
-
-. "$(dirname "$0")/../lib/x11_test.sh"
-
-start_own_server() {
-  start_xvfb
-  start_openbox
-}
-
-case "$mode" in
-  nowm) [ -n "${DISPLAY:-}" ] || fail "no DISPLAY" ;;
-  wm) start_own_server ;;
-  *) fail "unknown mode $mode" ;;
-esac
+x11_test_begin "$mode" game_pid wm_pid xvfb_pid
+x11_test_display "$mode"
 
 # The stand-in opener records the address it was asked to show, and talks as browsers do;
 # none of that may reach the game's own output.

@@ -14,36 +14,9 @@ gifs=$2
 mode=$3
 title='Tallowfen: Tinsel Barrage!'
 
-work=$(mktemp -d)
-xvfb_pid=
-wm_pid=
-game_pid=
-
-cleanup() {
-  set +e  # a process ended by its signal must not cut the clean-up short
-  stop_processes "$game_pid" "$wm_pid" "$xvfb_pid"
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL ($mode): $*" >&2
-  [ -f "$work/game.log" ] && sed 's/^/  game: /' "$work/game.log" >&2
-  exit 1
-}
-
 . "$(dirname "$0")/../lib/x11_test.sh"
-
-start_own_server() {
-  start_xvfb "${GAME_E2E_DISPLAY:-}"
-  start_openbox
-}
-
-case "$mode" in
-  nowm) [ -n "${DISPLAY:-}" ] || fail "no DISPLAY" ;;
-  wm) start_own_server ;;
-  *) fail "unknown mode $mode" ;;
-esac
+x11_test_begin "$mode" game_pid wm_pid xvfb_pid
+x11_test_display "$mode" "${GAME_E2E_DISPLAY:-}"
 
 intro=$(find "$gifs" -maxdepth 1 -iname 'intro0.gif' | head -n 1)
 [ -n "$intro" ] || fail "no front screen panel in $gifs"

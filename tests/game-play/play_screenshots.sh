@@ -11,26 +11,9 @@ cp=$2
 src=$3
 title='Tallowfen: Tinsel Barrage!'
 
-work=$(mktemp -d)
-game_pid=
-cleanup() {
-  if [ -n "$game_pid" ]; then
-    kill "$game_pid" 2>/dev/null || true
-    wait "$game_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$work/game.log" ] && sed 's/^/  game: /' "$work/game.log" >&2
-  exit 1
-}
-
 . "$(dirname "$0")/../lib/x11_test.sh"
-
-[ -n "${DISPLAY:-}" ] || fail "no DISPLAY"
+x11_test_begin "" game_pid
+need_display
 background=$(find "$src/XmasGifs" -maxdepth 1 -iname 'background0.gif' | head -n 1)
 [ -n "$background" ] || fail "no background picture in $src/XmasGifs"
 # The sky above the landscape: play-area rows 0 to 297, where only flying things cover the picture.

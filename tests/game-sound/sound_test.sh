@@ -13,30 +13,14 @@ checker=$3
 src=$4
 play_seconds=30
 
-work=$(mktemp -d)
 pids=()
-cleanup() {
-  local p
-  for p in "${pids[@]}"; do
-    kill "$p" 2>/dev/null || true
-    wait "$p" 2>/dev/null || true
-  done
-  if [ -n "${SOUND_KEEP:-}" ]; then rm -rf "$SOUND_KEEP"; cp -r "$work" "$SOUND_KEEP"; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  for f in pulse.log game.log check.log; do
-    [ -f "$work/$f" ] && sed "s/^/  $f: /" "$work/$f" | tail -n 20 >&2
-  done
-  exit 1
-}
-
 . "$(dirname "$0")/../lib/x11_test.sh"
-
-[ -n "${DISPLAY:-}" ] || fail "no DISPLAY"
+x11_test_keep() {
+  if [ -n "${SOUND_KEEP:-}" ]; then rm -rf "$SOUND_KEEP"; cp -r "$work" "$SOUND_KEEP"; fi
+}
+x11_test_logs="pulse.log game.log check.log"
+x11_test_begin "" pids
+need_display
 command -v pulseaudio >/dev/null || fail "pulseaudio is not installed"
 
 # Everything the server and its clients keep lives in the temp folder.

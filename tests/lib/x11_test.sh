@@ -1,6 +1,69 @@
-# Shared by the window tests' scripts (sourced, not run). The caller defines
-# fail, and the variables work (its temp folder), xvfb_pid and wm_pid, which
-# its clean-up stops.
+# Shared by the window tests' scripts (sourced, not run). A script starts with
+#
+#   . "$(dirname "$0")/../lib/x11_test.sh"
+#   x11_test_begin <label> <pid variable...>
+#
+# and gets a temp folder $work, removed on exit, and fail. The pid variables
+# (scalars or arrays: game_pid, xvfb_pid, pids, ...) name the processes the
+# clean-up stops, in the order given, with whatever they hold at exit; empty
+# ones are skipped. A script that keeps something from $work defines
+# x11_test_keep, which the clean-up runs first. fail prints its message and
+# the last lines of each log named in x11_test_logs (file names in $work).
+
+# x11_test_begin <label> <pid variable...>: the temp folder, the clean-up on exit, fail.
+x11_test_begin() {
+  x11_test_label=$1
+  shift
+  x11_test_pid_vars=("$@")
+  x11_test_logs=${x11_test_logs:-game.log}
+  local v
+  for v in "$@"; do
+    declare -p "$v" >/dev/null 2>&1 || eval "$v="
+  done
+  work=$(mktemp -d)
+  trap x11_test_cleanup EXIT
+}
+
+x11_test_cleanup() {
+  set +eu  # a process ended by its signal must not cut the clean-up short
+  if declare -F x11_test_keep >/dev/null; then
+    x11_test_keep
+  fi
+  local v
+  for v in "${x11_test_pid_vars[@]}"; do
+    eval "stop_processes \"\${${v}[@]}\""
+  done
+  rm -rf "$work"
+}
+
+# fail <message>: says what failed, with the tails of the test's logs, and ends the test.
+fail() {
+  echo "FAIL${x11_test_label:+ ($x11_test_label)}: $*" >&2
+  local f
+  for f in ${x11_test_logs:-}; do
+    [ -f "$work/$f" ] && tail -n 40 "$work/$f" | sed "s/^/  ${f%.log}: /" >&2
+  done
+  exit 1
+}
+
+# need_display: the test runs on the X server in $DISPLAY.
+need_display() {
+  [ -n "${DISPLAY:-}" ] || fail "no DISPLAY"
+}
+
+# x11_test_display nowm|wm [DISPLAY]: nowm runs on $DISPLAY as it is (a bare
+# X server, no window manager); wm on an X server of the test's own with
+# openbox, on the display given or on a free one.
+x11_test_display() {
+  case "$1" in
+    nowm) need_display ;;
+    wm)
+      start_xvfb "${2:-}"
+      start_openbox
+      ;;
+    *) fail "unknown mode $1" ;;
+  esac
+}
 
 # stop_processes <pid...>: stops each process named, skipping empty ones, and
 # waits for it; a process ended by the signal is not a failure of the clean-up.

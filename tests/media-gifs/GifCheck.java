@@ -17,9 +17,10 @@ import javax.imageio.ImageReader;
 import javax.imageio.stream.ImageInputStream;
 
 /**
- * Checks the game's GIF frames against the image table: every frame present, one GIF image per
- * file, the right size, see-through pixels on sprites and none on opaque pictures, and no stray
- * files. Usage: GifCheck <image table> <gif folder>; exits 1 and lists every fault found.
+ * Checks the game's GIF frames against the game's picture table: every frame present, one GIF
+ * image per file, the right size, see-through pixels on sprites and none on the opaque pictures
+ * (named in a list of their stems), and no stray files. Usage: GifCheck <opaque list> <gif
+ * folder>; exits 1 and lists every fault found.
  */
 public final class GifCheck {
     private GifCheck() {
@@ -27,7 +28,7 @@ public final class GifCheck {
 
     public static void main(String[] args) throws IOException {
         if (args.length != 2) {
-            System.err.println("usage: GifCheck <image table> <gif folder>");
+            System.err.println("usage: GifCheck <opaque list> <gif folder>");
             System.exit(2);
         }
         List<String> faults = check(new File(args[0]), new File(args[1]));
@@ -36,7 +37,7 @@ public final class GifCheck {
         System.exit(faults.isEmpty() ? 0 : 1);
     }
 
-    /** One row of the table, with the picture's stem and frame count from the game. */
+    /** One picture of the game's table: stem, frame count and size, and whether it is a sprite. */
     static final class Entry {
         final String stem;
         final int frames;
@@ -44,39 +45,41 @@ public final class GifCheck {
         final int height;
         final boolean sprite;
 
-        Entry(int id, String line) {
-            String[] f = line.trim().split("\\s+");
-            if (f.length != 4 || Integer.parseInt(f[0]) != id) {
-                throw new IllegalArgumentException("bad table line for id " + id + ": " + line);
-            }
+        Entry(int id, Set<String> opaque) {
             stem = AssetTables.imageStem(id);
             frames = AssetTables.imageFrames(id);
-            width = Integer.parseInt(f[1]);
-            height = Integer.parseInt(f[2]);
-            sprite = f[3].equals("sprite");
+            width = AssetTables.imageWidth(id);
+            height = AssetTables.imageHeight(id);
+            sprite = !opaque.contains(stem);
         }
     }
 
-    /** The table's rows in id order; it must name every picture id of the game, and no other. */
-    static List<Entry> readTable(File table) throws IOException {
-        List<Entry> entries = new ArrayList<>();
-        for (String line : Files.readAllLines(table.toPath(), StandardCharsets.UTF_8)) {
+    /** Every picture of the game in id order; each stem in the opaque list must be one of the game's. */
+    static List<Entry> readTable(File opaqueList) throws IOException {
+        Set<String> opaque = new TreeSet<>();
+        for (String line : Files.readAllLines(opaqueList.toPath(), StandardCharsets.UTF_8)) {
             if (!line.isBlank() && !line.startsWith("#")) {
-                entries.add(new Entry(entries.size(), line));
+                opaque.add(line.trim());
             }
         }
-        if (entries.size() != AssetTables.imageCount()) {
-            throw new IllegalArgumentException("the table has " + entries.size() + " pictures, the game "
-                + AssetTables.imageCount());
+        List<Entry> entries = new ArrayList<>();
+        Set<String> stems = new TreeSet<>();
+        for (int id = 0; id < AssetTables.imageCount(); id++) {
+            entries.add(new Entry(id, opaque));
+            stems.add(AssetTables.imageStem(id));
+        }
+        opaque.removeAll(stems);
+        if (!opaque.isEmpty()) {
+            throw new IllegalArgumentException("opaque pictures the game does not have: " + opaque);
         }
         return entries;
     }
 
     /** Every fault of the folder against the table, in table order; empty when all is well. */
-    static List<String> check(File table, File dir) throws IOException {
+    static List<String> check(File opaqueList, File dir) throws IOException {
         List<String> faults = new ArrayList<>();
         Set<String> expected = new TreeSet<>();
-        for (Entry e : readTable(table)) {
+        for (Entry e : readTable(opaqueList)) {
             for (int k = 0; k < e.frames; k++) {
                 String name = e.stem + k + ".gif";
                 expected.add(name.toLowerCase(Locale.ROOT));

@@ -67,7 +67,7 @@ class BotGame extends HollyBlitz {
         }
         if (before == PLAYING && gameState == POSTGAME) {
             games++;
-            if (gun != null && gun.ladderElves > 3) {
+            if (gun != null && gun.elvesOnLadder() > 3) {
                 lostToElves++;
             } else {
                 lostToPresents++;
@@ -99,6 +99,19 @@ class BotGame extends HollyBlitz {
             }
         }
         super.playSound(soundRef);
+    }
+
+    /** Starts the card again: an empty world and a zero score on the front screen, as at start-up. */
+    void backToFrontScreen() {
+        synchronized (worldLock) {
+            restartGame();
+            barracks.clear();
+            banners.clear();
+            gun = null;
+            base = null;
+            sleighManager = null;
+            setGameState(FRONTSCREEN);
+        }
     }
 
     /** What leaving the program does; the soak starts the card again instead of ending the VM. */

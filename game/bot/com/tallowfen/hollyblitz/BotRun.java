@@ -21,9 +21,7 @@ public final class BotRun {
         long steps = Long.parseLong(args[1]);
         long seed = args.length > 2 ? Long.parseLong(args[2]) : 1;
         BotGame game = new BotGame(seed);
-        game.prepareHeadless(workspace);
-        game.r.setSeed(seed);
-        game.setGameState(HollyBlitz.FRONTSCREEN);
+        game.startHeadless(workspace, seed);
         long start = System.nanoTime();
         play(game, steps);
         double seconds = (System.nanoTime() - start) / 1e9;

@@ -52,15 +52,7 @@ public final class GameSoak {
         game.programEnd = () -> {
             // A player who left starts the card again: an empty world on the front screen, as at start-up.
             exits++;
-            synchronized (game.worldLock) {
-                game.restartGame();
-                game.barracks.clear();
-                game.banners.clear();
-                game.gun = null;
-                game.base = null;
-                game.sleighManager = null;
-                game.setGameState(HollyBlitz.FRONTSCREEN);
-            }
+            game.backToFrontScreen();
         };
     }
 
@@ -215,9 +207,7 @@ public final class GameSoak {
         long steps = Long.parseLong(args[1]);
         long seed = args.length > 2 ? Long.parseLong(args[2]) : 1;
         BotGame game = new BotGame(seed);
-        game.prepareHeadless(workspace);
-        game.r.setSeed(seed);
-        game.setGameState(HollyBlitz.FRONTSCREEN);
+        game.startHeadless(workspace, seed);
         GameSoak soak = new GameSoak(game, steps, seed);
         long start = System.nanoTime();
         String problem = soak.run();

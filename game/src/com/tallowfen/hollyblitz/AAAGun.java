@@ -26,7 +26,7 @@ class AAAGun extends GameObject {
 
     AAAGun(HollyBlitz game) {
         super(game, HollyBlitz.AAAGUN, HollyBlitz.AAAGUN);
-                anim = barrelFrame(0);
+        anim = barrelFrame(0);
         xPos = GUNX;
         yPos = GUNY;
         heading = 0;
@@ -35,6 +35,16 @@ class AAAGun extends GameObject {
         setCollisionRect();
         collidesWithShell = false;
         drawInBackground = false;
+    }
+
+    /** How many elves stand on the ladder. */
+    int elvesOnLadder() {
+        return ladderElves;
+    }
+
+    /** Whether the gun has turned into the Christmas tree. */
+    boolean isTree() {
+        return imageRef == HollyBlitz.XMASTREE;
     }
 
     /** An elf has reached its place on the ladder; returns how many are there now. */
@@ -90,16 +100,8 @@ class AAAGun extends GameObject {
         if (game.shells.size() >= HollyBlitz.MAXSHELLS || fireTimer >= 1) {
             return;
         }
-        Shell shell = new Shell(game, this);
         double rad = game.toRadians(heading);
-        double xThrust = Math.sin(rad) * HollyBlitz.SHELLVELOCITY;
-        double yThrust = Math.cos(rad) * HollyBlitz.SHELLVELOCITY;
-        // From the pivot to the muzzle: the barrel is a little longer upward than sideways.
-        shell.yPos += 6.0;
-        shell.xPos += xThrust * 4.5;
-        shell.yPos += -yThrust * 5.0;
-        shell.xVel = xThrust;
-        shell.yVel = -yThrust;
+        new Shell(game, this).launch(Math.sin(rad) * HollyBlitz.SHELLVELOCITY, Math.cos(rad) * HollyBlitz.SHELLVELOCITY);
         fireTimer = HollyBlitz.SHELLDELAY;
         game.playSound(HollyBlitz.GUNFIRING);
     }
@@ -113,11 +115,7 @@ class AAAGun extends GameObject {
         if (gameType == HollyBlitz.XMASTREE) {
             return;
         }
-        puff.imageRef = HollyBlitz.CHANGEPUFF;
-        puff.xVel = 0;
-        puff.yVel = 0;
-        puff.xPos = xPos;
-        puff.yPos = yPos;
+        puff.becomeChangePuff(this);
         game.smokeTrails.add(puff);
         imageRef = HollyBlitz.XMASTREE;
         gameType = HollyBlitz.XMASTREE;

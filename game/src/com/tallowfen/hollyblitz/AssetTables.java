@@ -10,7 +10,6 @@ package com.tallowfen.hollyblitz;
  */
 public final class AssetTables {
 
-    /** Stem and frame count, one pair per picture id in id order. */
     /** Stem, frame count, frame width and frame height (0 for a picture without frames), per picture id in id order. */
     private static final String[][] PICTURES = {
         {"NullObject", "0", "0", "0"},
@@ -101,6 +100,16 @@ public final class AssetTables {
     /** How many picture ids there are, 0 included. */
     public static int imageCount() {
         return PICTURES.length;
+    }
+
+    /** The picture id of a file stem; an unknown stem is an IllegalArgumentException. */
+    public static int imageId(String stem) {
+        for (int id = 0; id < PICTURES.length; id++) {
+            if (PICTURES[id][0].equals(stem)) {
+                return id;
+            }
+        }
+        throw new IllegalArgumentException("no picture " + stem);
     }
 
     /** The file stem of a picture id. */

@@ -14,13 +14,11 @@ class Barrack extends GameObject {
 
     /** The barrack at place 1 to 6, left to right; the gun must already stand. */
     Barrack(HollyBlitz game, int n) {
-        super(game);
+        super(game, HollyBlitz.BARRACKL, HollyBlitz.BARRACKL);
         if (n < 1 || n > 6) {
             throw new IllegalArgumentException("barrack place " + n + " is not 1 to 6");
         }
         decorated = 0;
-        gameType = HollyBlitz.BARRACKL;
-        imageRef = HollyBlitz.BARRACKL;
         anim = 0;
         collidesWithShell = false;
         drawInBackground = false;

@@ -75,7 +75,7 @@ class Elf extends GameObject {
         yPos += yVel;
         if (chuteHeight > 0 && yPos > chuteHeight) {
             yVel = HollyBlitz.CHUTESPEED;
-            new Parachute(game, this);
+            parachute = new Parachute(game, this);
             imageRef = HollyBlitz.ELFPARACHUTING;
             chuteHeight = -1;
         }
@@ -109,7 +109,7 @@ class Elf extends GameObject {
         gameType = HollyBlitz.ELFRUNNINGLR;
         collidesWithShell = false;
         parachute.discard();
-        if (game.gun.imageRef == HollyBlitz.XMASTREE) {
+        if (game.gun.isTree()) {
             imageRef = HollyBlitz.ELFCELEBRATE;
             gameType = HollyBlitz.ELFCELEBRATE;
             return;
@@ -165,7 +165,7 @@ class Elf extends GameObject {
 
     /** Climbs to the next free rung; the fourth elf to arrive turns the gun into a tree. */
     void climbingMove() {
-        int targetHeight = HollyBlitz.GROUNDLEVEL - game.gun.ladderElves * RUNGSPACING;
+        int targetHeight = HollyBlitz.GROUNDLEVEL - game.gun.elvesOnLadder() * RUNGSPACING;
         yPos += yVel;
         if (yPos < targetHeight) {
             yPos = targetHeight;
@@ -211,6 +211,14 @@ class Elf extends GameObject {
         if (parachute != null) {
             parachute.discard();
         }
+    }
+
+    /** The canopy was shot away: the elf drops at full speed and can no longer be hit. */
+    void loseParachute() {
+        yVel = HollyBlitz.FALLSPEED;
+        imageRef = HollyBlitz.ELFFALLING;
+        collidesWithShell = false;
+        parachute = null;
     }
 
     /** The gun becomes the tree and the game ends; the change puff is made from this object. */

@@ -43,6 +43,12 @@ class GameObject {
         imageRef = picture;
     }
 
+    /** Takes on a new type and shows its picture. */
+    void become(int type) {
+        gameType = type;
+        imageRef = type;
+    }
+
     /** Takes the collision box from frame 0 of the current picture; a frame without a size gives 0. */
     void setCollisionRect() {
         Image frame = game.frame(imageRef, 0);
@@ -105,10 +111,19 @@ class GameObject {
         game.offscreen.drawImage(frame, xIntPos - w / 2, yIntPos - h / 2 + HollyBlitz.INSET, game.thisFrame);
     }
 
-    /** Knocks a hit target away at twice the speed of the shell that hit it. */
+    /** Knocks this hit object (`target` is itself) away at twice the speed of the shell that hit it. */
     void setBlastVector(GameObject shell, GameObject target) {
-        target.xVel = shell.xVel * 2.0;
-        target.yVel = shell.yVel * 2.0;
+        xVel = shell.xVel * 2.0;
+        yVel = shell.yVel * 2.0;
+    }
+
+    /** Becomes the still puff that covers a change of picture, centred on the object that changed. */
+    void becomeChangePuff(GameObject changed) {
+        imageRef = HollyBlitz.CHANGEPUFF;
+        xVel = 0;
+        yVel = 0;
+        xPos = changed.xPos;
+        yPos = changed.yPos;
     }
 
     /**

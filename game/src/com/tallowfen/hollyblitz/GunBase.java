@@ -8,7 +8,7 @@ class GunBase extends GameObject {
 
     GunBase(HollyBlitz game) {
         super(game, HollyBlitz.AAAGUNBASE, HollyBlitz.AAAGUNBASE);
-                anim = 0;
+        anim = 0;
         setCollisionRect();
         xPos = game.gun.xPos;
         yPos = game.gun.yPos + BASEDROP;

@@ -3,27 +3,22 @@ package com.tallowfen.hollyblitz;
 import com.tallowfen.util.ApplicationAudioClip;
 import com.tallowfen.util.ImageManager;
 import java.awt.Color;
-import java.awt.Component;
-import java.awt.Container;
 import java.awt.Frame;
 import java.awt.Graphics;
 import java.awt.Image;
-import java.awt.event.ContainerAdapter;
-import java.awt.event.ContainerEvent;
-import java.awt.event.KeyListener;
-import java.awt.event.WindowAdapter;
-import java.awt.event.WindowEvent;
+import java.awt.event.KeyEvent;
 import java.awt.image.BufferedImage;
-import java.io.ByteArrayOutputStream;
-import java.io.IOException;
-import java.net.Socket;
 import java.util.Random;
 import java.util.Vector;
 
 /**
  * The game itself: its window, the main loop, the game state, the world lists,
  * the score and the tables of pictures and sounds. World objects live in the
- * lists and reach everything else through this object.
+ * lists and reach everything else through this object. It coordinates; the
+ * work is done in rooms of its own: ScreensPainter paints the screens,
+ * WindowWiring connects the listeners, LoopPacing keeps the loop's time,
+ * MediaLoader loads the tables, ScoreRecord and ScoreConnection make and send
+ * a score report, PageOpener shows pages and Alerts tells the player.
  */
 public class HollyBlitz extends Frame implements Runnable {
 
@@ -170,7 +165,13 @@ public class HollyBlitz extends Frame implements Runnable {
     static final String TITLE = "Tallowfen: Tinsel Barrage!";
     static final int IMAGE_SLOTS = 64;
     static final int SOUND_SLOTS = 48;
-
+    /*
+     * A host that does not answer must not hold the player for minutes: the
+     * connection (name look-up included) gets this long, and so does the
+     * sending after it. Assignable, so a test can wait less.
+     */
+    static int scoreConnectMillis = 10000;
+    static int scoreSendMillis = 10000;
 
     volatile Thread runner;
     /** Latest time sample of the loop, in milliseconds of the monotonic clock. */
@@ -230,6 +231,10 @@ public class HollyBlitz extends Frame implements Runnable {
     PageOpener pageOpener = new PageOpener();
     /** The screens' texts, each fitted into the play area. */
     final ScreenText screenText = new ScreenText(600);
+    /** Paints each screen into the back buffer. */
+    final ScreensPainter screens = new ScreensPainter(this);
+    /** The score entry form; its controls are children of this window. */
+    final ScoreInterface scoreInterface;
 
     public HollyBlitz() {
         thisFrame = this;
@@ -250,43 +255,6 @@ public class HollyBlitz extends Frame implements Runnable {
         mainObj.setVisible(true);
     }
 
-    /**
-     * Keys reach the game whichever of its components holds the focus, the
-     * drawing area and controls added later included; presses and closing
-     * come to the window. A window just shown asks for the focus, so the
-     * player can press S at once.
-     */
-    void addListeners() {
-        final KeyListener keys = new HollyBlitzKeyListener(this);
-        ContainerAdapter keysForChildren = new ContainerAdapter() {
-            @Override
-            public void componentAdded(ContainerEvent e) {
-                listenForKeys(e.getChild(), keys, this);
-            }
-        };
-        listenForKeys(this, keys, keysForChildren);
-        addMouseListener(new HollyBlitzMouseListener(this));
-        addWindowListener(new HollyBlitzWindowListener(this));
-        addWindowListener(new WindowAdapter() {
-            @Override
-            public void windowOpened(WindowEvent e) {
-                toFront();
-                playfield.requestFocus();
-            }
-        });
-    }
-
-    private static void listenForKeys(Component c, KeyListener keys, ContainerAdapter keysForChildren) {
-        c.addKeyListener(keys);
-        if (c instanceof Container) {
-            Container box = (Container) c;
-            box.addContainerListener(keysForChildren);
-            for (Component child : box.getComponents()) {
-                listenForKeys(child, keys, keysForChildren);
-            }
-        }
-    }
-
     /** One-time set-up; ends by starting the main loop. */
     public void init() {
         System.out.println("Begin initialization...");
@@ -304,22 +272,26 @@ public class HollyBlitz extends Frame implements Runnable {
         loadSounds();
         createPanels();
         offscreen.setFont(ScreenText.FACE);
-        addListeners();
+        WindowWiring.addListeners(this);
         setGameState(FRONTSCREEN);
-        timer = monotonicMillis();
+        timer = LoopPacing.now();
         lastAnim = timer;
         start();
     }
 
     /**
      * Readies a game that is never shown, for the benchmarks, the bot and the
-     * soak: the pictures from the workspace, the back buffer and the panels.
+     * soak: the pictures from the workspace, the back buffer and the panels,
+     * the random generator seeded, and the front screen up. No loop runs:
+     * the caller takes the logic steps and paint passes.
      */
-    void prepareHeadless(String workspaceDir) {
+    void startHeadless(String workspaceDir, long seed) {
         workspace = workspaceDir;
         loadObjectImages();
         createBackBuffer();
         createPanels();
+        r.setSeed(seed);
+        setGameState(FRONTSCREEN);
     }
 
     /** The back buffer: the play area and the 22 rows above it, drawn into between copies to the window. */
@@ -365,41 +337,18 @@ public class HollyBlitz extends Frame implements Runnable {
     public void run() {
         Thread me = Thread.currentThread();
         while (runner == me) {
-            long frameStart = monotonicMillis();
+            long frameStart = LoopPacing.now();
             logicStep();
-            timer = monotonicMillis();
-            if (repaintDue(timer)) {
+            timer = LoopPacing.now();
+            if (LoopPacing.repaintDue(lastAnim, timer)) {
                 lastAnim = timer;
                 playfield.repaint();
             }
-            timer = monotonicMillis();
-            long rest = restAfterStep(frameStart, timer);
+            timer = LoopPacing.now();
+            long rest = LoopPacing.restAfterStep(frameStart, timer);
             if (rest > 0) {
-                restFor(rest);
+                LoopPacing.rest(rest);
             }
-        }
-    }
-
-    /** Whether more than ANIMRATE ms have passed since the last repaint request. */
-    boolean repaintDue(long now) {
-        return now > lastAnim + ANIMRATE;
-    }
-
-    /** What is left of a step begun at frameStart; a step that overran gets no rest and is not made up. */
-    static long restAfterStep(long frameStart, long now) {
-        return now < frameStart + FRAMERATE ? FRAMERATE - (now - frameStart) : 0;
-    }
-
-    private static long monotonicMillis() {
-        return System.nanoTime() / 1000000L;
-    }
-
-    /** Sleeps out the rest of a step; a step that overran is not made up. */
-    private static void restFor(long millis) {
-        try {
-            Thread.sleep(millis);
-        } catch (InterruptedException e) {
-            // The loop ends only through stop(); an interrupt merely cuts this rest short.
         }
     }
 
@@ -468,280 +417,6 @@ public class HollyBlitz extends Frame implements Runnable {
     /** The end-game panel over the world. */
     void endGameDraw() {
         screens.endGameDraw();
-    }
-
-    /** Escape: a running game pauses, a paused one goes on; nothing elsewhere. */
-    void togglePause() {
-        if (gameState == PLAYING) {
-            setGameState(PAUSED);
-        } else if (gameState == PAUSED) {
-            setGameState(PLAYING);
-        }
-    }
-
-    /** Ends the program at once; the launcher then clears up after the game. */
-    void endProgram() {
-        System.exit(0);
-    }
-
-    // Buttons. Each takes a press in play-area coordinates and acts only inside its rectangle.
-
-    void buttonPlay(int x, int y) {
-        if (ButtonRect.PLAY.contains(x, y)) {
-            startGame();
-            setGameState(PLAYING);
-        }
-    }
-
-    boolean buttonTallowfenFront(int x, int y) {
-        return ButtonRect.TALLOWFEN_FRONT.contains(x, y) && openPage(homePage);
-    }
-
-    void buttonReplay(int x, int y) {
-        if (ButtonRect.REPLAY.contains(x, y)) {
-            restartGame();
-            setGameState(PLAYING);
-        }
-    }
-
-    /** A game without points cannot be reported. */
-    void buttonScore(int x, int y) {
-        if (ButtonRect.SCORE.contains(x, y) && score > 0) {
-            setGameState(SUBMITSCORE);
-            scoreInterface.showScoreInterface();
-        }
-    }
-
-    void buttonExit(int x, int y) {
-        if (ButtonRect.EXIT.contains(x, y)) {
-            setGameState(BACKSCREEN1);
-        }
-    }
-
-    void buttonHighscoreB(int x, int y) {
-        if (ButtonRect.HIGHSCORE_B.contains(x, y)) {
-            openPage(highscorePage);
-        }
-    }
-
-    boolean buttonThroneward(int x, int y) {
-        return ButtonRect.THRONEWARD.contains(x, y) && openPage(partnerPage);
-    }
-
-    boolean buttonJava(int x, int y) {
-        return ButtonRect.JAVA.contains(x, y) && openPage(webGamesPage);
-    }
-
-    boolean buttonTallowfenBackB(int x, int y) {
-        return ButtonRect.TALLOWFEN_BACK_B.contains(x, y) && openPage(homePage);
-    }
-
-    /**
-     * The score entry form's submit button: reports the score once, whatever
-     * the outcome, then returns to the end-game panel. Holds the game
-     * object's lock; the world lock only for the moments the score and the
-     * state change, never across the network or a dialog.
-     */
-    void buttonSubmit(int x, int y) {
-        synchronized (this) {
-            if (!ButtonRect.SUBMIT.contains(x, y)) {
-                return;
-            }
-            String problem = formProblem(scoreInterface.handleField.getText(), scoreInterface.emailField.getText());
-            if (problem != null) {
-                alert("Error", problem);
-                return;
-            }
-            int value;
-            synchronized (worldLock) {
-                if (score <= 0) {
-                    return;
-                }
-                value = score;
-                score = 0;
-            }
-            submitScore(value);
-            scoreInterface.hideScoreInterface();
-            synchronized (worldLock) {
-                setGameState(POSTGAME);
-            }
-        }
-    }
-
-    void buttonCancel(int x, int y) {
-        if (ButtonRect.CANCEL.contains(x, y)) {
-            scoreInterface.hideScoreInterface();
-            setGameState(POSTGAME);
-        }
-    }
-
-    void buttonHighscoreA(int x, int y) {
-        if (ButtonRect.HIGHSCORE_A.contains(x, y)) {
-            openPage(highscorePage);
-        }
-    }
-
-    /** Paints each screen into the back buffer. */
-    final ScreensPainter screens = new ScreensPainter(this);
-    /** The score entry form; its controls are children of this window. */
-    final ScoreInterface scoreInterface;
-    /** Byte that scrambles every character of the score record. */
-    static final int SCRAMBLE_KEY = 0x5B;
-    /*
-     * A host that does not answer must not hold the player for minutes: the
-     * connection (name look-up included) gets this long, and so does the
-     * sending after it. Assignable, so a test can wait less.
-     */
-    static int scoreConnectMillis = 10000;
-    static int scoreSendMillis = 10000;
-
-    /**
-     * Sends the score record (counter x 10, name, e-mail address, opt-in) to
-     * the score server over a fresh connection and tells the player how it went.
-     */
-    void submitScore(int theScore) {
-        String name = scoreInterface.handleField.getText();
-        String email = scoreInterface.emailField.getText();
-        if (formProblem(name, email) != null) {
-            return;
-        }
-        byte[] record = scoreRecord(theScore, name, email, scoreInterface.emailCheckbox.getState());
-        Socket connection;
-        try {
-            connection = ScoreConnection.connect(scoreServer, scorePort, scoreConnectMillis);
-        } catch (IOException | RuntimeException e) {
-            alert("Error", "Could not connect to high score server.");
-            return;
-        }
-        if (!ScoreConnection.send(connection, record, scoreSendMillis)) {
-            alert("Error", "Error sending score to server.");
-            return;
-        }
-        String refusal;
-        try {
-            refusal = ScoreConnection.readAnswer(connection, scoreSendMillis);
-        } catch (IOException | RuntimeException e) {
-            alert("Error", "Could not connect to high score server.");
-            return;
-        }
-        if (refusal != null) {
-            alert("Error", "Your score was not recorded: " + refusal);
-            return;
-        }
-        alert("Success", "Your score has been recorded!");
-    }
-
-    /**
-     * What keeps the form from being sent, as the message for the player, or
-     * null when it can go: a name or address blank once its "#" characters
-     * are gone (the record drops them), one longer than the server takes, or
-     * characters the record's one byte per character cannot carry.
-     */
-    static String formProblem(String name, String email) {
-        String sentName = name.replace("#", "");
-        String sentEmail = email.replace("#", "");
-        if (sentName.trim().isEmpty() || sentEmail.trim().isEmpty()) {
-            return "Enter a name and e-mail address.";
-        }
-        if (sentName.length() > ScoreLimits.MAX_NAME_CHARS || sentEmail.length() > ScoreLimits.MAX_EMAIL_CHARS) {
-            return "Names and e-mail addresses can have at most " + ScoreLimits.MAX_NAME_CHARS + " characters.";
-        }
-        StringBuilder unsendable = new StringBuilder();
-        String both = sentName + sentEmail;
-        for (int i = 0; i < both.length(); i++) {
-            char c = both.charAt(i);
-            if (c > 255 && unsendable.indexOf(String.valueOf(c)) < 0) {
-                unsendable.append(unsendable.length() == 0 ? "" : " ").append(c);
-            }
-        }
-        if (unsendable.length() > 0) {
-            return "These characters cannot be sent: " + unsendable + ". Please leave them out.";
-        }
-        return null;
-    }
-
-    /** The four lines on the wire: each scrambled, each ended by a plain line feed. */
-    static byte[] scoreRecord(int theScore, String name, String email, boolean optIn) {
-        ByteArrayOutputStream out = new ByteArrayOutputStream();
-        String[] lines = {
-            Integer.toString(pointsShown(theScore)), name.replace("#", ""),
-            // A Q scrambles to a line feed, which would split the record; addresses are not case sensitive.
-            email.replace("#", "").replace('Q', 'q'), optIn ? "1" : "0",
-        };
-        for (String line : lines) {
-            byte[] scrambled = cryptString(line);
-            out.write(scrambled, 0, scrambled.length);
-            out.write(10);
-        }
-        return out.toByteArray();
-    }
-
-    /** One byte per character: its low 8 bits XOR the scramble key. */
-    static byte[] cryptString(String s) {
-        byte[] out = new byte[s.length()];
-        for (int i = 0; i < out.length; i++) {
-            out[i] = (byte) ((s.charAt(i) ^ SCRAMBLE_KEY) & 0xff);
-        }
-        return out;
-    }
-
-    /**
-     * A modal message over the game window, centred on it; returns when the
-     * player has pressed its button. The dialog goes once it has been answered.
-     */
-    void alert(String title, String message) {
-        AlertDialog dialog = new AlertDialog(this, true);
-        dialog.setAlertTitle(title);
-        dialog.setAlertMessage(message);
-        dialog.setAlertButtonLabel("OK");
-        dialog.setLocation(getX() + (getWidth() - dialog.getWidth()) / 2,
-            getY() + (getHeight() - dialog.getHeight()) / 2);
-        dialog.setVisible(true);
-        dialog.dispose();
-    }
-
-    /**
-     * Shows a page in a new browser window without waiting for it. When the
-     * browser cannot be started, says so on standard error and ends the press
-     * that asked for it, so the game stays where it was.
-     */
-    boolean openPage(String address) {
-        try {
-            pageOpener.open(address);
-            return true;
-        } catch (IOException | RuntimeException e) {
-            System.err.println("Could not open " + address + ": " + e.getMessage());
-            throw new PageNotOpened(e);
-        }
-    }
-
-    /** A link button's page could not be shown; the rest of the press is skipped. */
-    static final class PageNotOpened extends RuntimeException {
-        private static final long serialVersionUID = 1L;
-
-        PageNotOpened(Throwable cause) {
-            super(cause);
-        }
-    }
-
-    /** Moves the game to another screen; the one place the state changes. */
-    void setGameState(int state) {
-        gameState = state;
-    }
-
-    /** Adds a hit's points to the counter, which stops where the shown score would overflow. */
-    void addPoints(int points) {
-        score = (int) Math.min((long) score + points, ScoreLimits.MAX_COUNTER);
-    }
-
-    /** The score as the player sees it and the server gets it: the counter times ten. */
-    static int pointsShown(int counter) {
-        return counter * 10;
-    }
-
-    /** A random integer from 0 to n - 1 from the game's generator. */
-    int randomBelow(int n) {
-        return (int) (r.nextDouble() * n);
     }
 
     /** Releases the back buffer's drawing context just before the program ends. */
@@ -829,6 +504,17 @@ public class HollyBlitz extends Frame implements Runnable {
         }
     }
 
+    /** Records a press (true) or release of a key the gun answers to; other keys hold nothing. */
+    void holdKey(int keyCode, boolean held) {
+        if (keyCode == KeyEvent.VK_LEFT) {
+            arrowLeft = held;
+        } else if (keyCode == KeyEvent.VK_RIGHT) {
+            arrowRight = held;
+        } else if (keyCode == KeyEvent.VK_SPACE) {
+            spaceBar = held;
+        }
+    }
+
     /** Starts a game on the world as it is; restartGame empties it first. */
     void startGame() {
         synchronized (worldLock) {
@@ -887,15 +573,47 @@ public class HollyBlitz extends Frame implements Runnable {
                     break;
                 case ELFLADDER:
                     // A ladder elf has no speed left: it stays put and shows the falling picture.
-                    elf.gameType = ELFFALLING;
-                    elf.imageRef = ELFFALLING;
+                    elf.become(ELFFALLING);
                     break;
                 default:
-                    elf.gameType = ELFCELEBRATE;
-                    elf.imageRef = ELFCELEBRATE;
+                    elf.become(ELFCELEBRATE);
                     break;
             }
         }
+    }
+
+    /** Moves the game to another screen; the one place the state changes. */
+    void setGameState(int state) {
+        gameState = state;
+    }
+
+    /** Escape: a running game pauses, a paused one goes on; nothing elsewhere. */
+    void togglePause() {
+        if (gameState == PLAYING) {
+            setGameState(PAUSED);
+        } else if (gameState == PAUSED) {
+            setGameState(PLAYING);
+        }
+    }
+
+    /** Ends the program at once; the launcher then clears up after the game. */
+    void endProgram() {
+        System.exit(0);
+    }
+
+    /** Adds a hit's points to the counter, which stops where the shown score would overflow. */
+    void addPoints(int points) {
+        score = (int) Math.min((long) score + points, ScoreLimits.MAX_COUNTER);
+    }
+
+    /** The score as the player sees it and the server gets it: the counter times ten. */
+    static int pointsShown(int counter) {
+        return counter * 10;
+    }
+
+    /** A random integer from 0 to n - 1 from the game's generator. */
+    int randomBelow(int n) {
+        return (int) (r.nextDouble() * n);
     }
 
     /** Starts a sound by id; an empty slot plays nothing. */
@@ -920,12 +638,12 @@ public class HollyBlitz extends Frame implements Runnable {
 
     /** Fills the picture table from the workspace and waits until every frame has loaded or failed. */
     void loadObjectImages() {
-        MediaLoader.loadImages(this);
+        MediaLoader.loadImages(workspace, fileList, imageManager, gameImages);
     }
 
     /** Fills the sound table from the workspace; a missing file gives a clip that plays nothing. */
     void loadSounds() {
-        MediaLoader.loadSounds(this);
+        MediaLoader.loadSounds(workspace, gameSounds);
     }
 
     /** The file stem of a sound id, or null for an id without a sound. */
@@ -942,5 +660,127 @@ public class HollyBlitz extends Frame implements Runnable {
     /** A turret heading in degrees as radians. */
     double toRadians(double heading) {
         return heading * 0.017453292519943295;
+    }
+
+    // Buttons. Each takes a press in play-area coordinates and acts only inside its rectangle.
+
+    void buttonPlay(int x, int y) {
+        if (ButtonRect.PLAY.contains(x, y)) {
+            startGame();
+            setGameState(PLAYING);
+        }
+    }
+
+    boolean buttonTallowfenFront(int x, int y) {
+        return ButtonRect.TALLOWFEN_FRONT.contains(x, y) && pageOpener.show(homePage);
+    }
+
+    void buttonReplay(int x, int y) {
+        if (ButtonRect.REPLAY.contains(x, y)) {
+            restartGame();
+            setGameState(PLAYING);
+        }
+    }
+
+    /** A game without points cannot be reported. */
+    void buttonScore(int x, int y) {
+        if (ButtonRect.SCORE.contains(x, y) && score > 0) {
+            setGameState(SUBMITSCORE);
+            scoreInterface.showScoreInterface();
+        }
+    }
+
+    void buttonExit(int x, int y) {
+        if (ButtonRect.EXIT.contains(x, y)) {
+            setGameState(BACKSCREEN1);
+        }
+    }
+
+    void buttonHighscoreB(int x, int y) {
+        if (ButtonRect.HIGHSCORE_B.contains(x, y)) {
+            pageOpener.show(highscorePage);
+        }
+    }
+
+    boolean buttonThroneward(int x, int y) {
+        return ButtonRect.THRONEWARD.contains(x, y) && pageOpener.show(partnerPage);
+    }
+
+    boolean buttonJava(int x, int y) {
+        return ButtonRect.JAVA.contains(x, y) && pageOpener.show(webGamesPage);
+    }
+
+    boolean buttonTallowfenBackB(int x, int y) {
+        return ButtonRect.TALLOWFEN_BACK_B.contains(x, y) && pageOpener.show(homePage);
+    }
+
+    /**
+     * The score entry form's submit button: reports the score once, whatever
+     * the outcome, then returns to the end-game panel. Holds the game
+     * object's lock; the world lock only for the moments the score and the
+     * state change, never across the network or a dialog.
+     */
+    void buttonSubmit(int x, int y) {
+        synchronized (this) {
+            if (!ButtonRect.SUBMIT.contains(x, y)) {
+                return;
+            }
+            String problem = ScoreRecord.formProblem(scoreInterface.handleField.getText(),
+                scoreInterface.emailField.getText());
+            if (problem != null) {
+                Alerts.show(this, "Error", problem);
+                return;
+            }
+            int value;
+            synchronized (worldLock) {
+                if (score <= 0) {
+                    return;
+                }
+                value = score;
+                score = 0;
+            }
+            submitScore(value);
+            scoreInterface.hideScoreInterface();
+            synchronized (worldLock) {
+                setGameState(POSTGAME);
+            }
+        }
+    }
+
+    void buttonCancel(int x, int y) {
+        if (ButtonRect.CANCEL.contains(x, y)) {
+            scoreInterface.hideScoreInterface();
+            setGameState(POSTGAME);
+        }
+    }
+
+    void buttonHighscoreA(int x, int y) {
+        if (ButtonRect.HIGHSCORE_A.contains(x, y)) {
+            pageOpener.show(highscorePage);
+        }
+    }
+
+    /**
+     * Sends the score record (counter x 10, name, e-mail address, opt-in) to
+     * the score server over a fresh connection and tells the player how it went.
+     */
+    void submitScore(int theScore) {
+        String name = scoreInterface.handleField.getText();
+        String email = scoreInterface.emailField.getText();
+        if (ScoreRecord.formProblem(name, email) != null) {
+            return;
+        }
+        byte[] record = ScoreRecord.lines(pointsShown(theScore), name, email, scoreInterface.emailCheckbox.getState());
+        String failure = ScoreConnection.report(scoreServer, scorePort, record, scoreConnectMillis, scoreSendMillis);
+        if (failure != null) {
+            Alerts.show(this, "Error", failure);
+        } else {
+            Alerts.show(this, "Success", "Your score has been recorded!");
+        }
+    }
+
+    /** One byte per character: its low 8 bits XOR the record's scramble key. */
+    static byte[] cryptString(String s) {
+        return ScoreRecord.scramble(s);
     }
 }

@@ -30,13 +30,9 @@ class HollyBlitzKeyListener extends KeyAdapter {
         }
         switch (evt.getKeyCode()) {
             case KeyEvent.VK_LEFT:
-                game.arrowLeft = true;
-                break;
             case KeyEvent.VK_RIGHT:
-                game.arrowRight = true;
-                break;
             case KeyEvent.VK_SPACE:
-                game.spaceBar = true;
+                game.holdKey(evt.getKeyCode(), true);
                 break;
             case KeyEvent.VK_ESCAPE:
                 game.togglePause();
@@ -61,18 +57,6 @@ class HollyBlitzKeyListener extends KeyAdapter {
 
     @Override
     public void keyReleased(KeyEvent evt) {
-        switch (evt.getKeyCode()) {
-            case KeyEvent.VK_LEFT:
-                game.arrowLeft = false;
-                break;
-            case KeyEvent.VK_RIGHT:
-                game.arrowRight = false;
-                break;
-            case KeyEvent.VK_SPACE:
-                game.spaceBar = false;
-                break;
-            default:
-                break;
-        }
+        game.holdKey(evt.getKeyCode(), false);
     }
 }

@@ -51,7 +51,7 @@ class HollyBlitzMouseListener extends MouseAdapter {
                 default:
                     break;
             }
-        } catch (HollyBlitz.PageNotOpened e) {
+        } catch (PageOpener.PageNotOpened e) {
             // Already reported where the page was asked for.
         }
     }

@@ -1,42 +1,46 @@
 package com.tallowfen.hollyblitz;
 
 import com.tallowfen.util.ApplicationAudioClip;
+import com.tallowfen.util.ImageManager;
 
 /**
- * Loads the game's media from its workspace: every frame of every picture
- * in the picture table, and every sound by its id.
+ * Loads the game's media from a workspace into the tables it is given: every
+ * frame of every picture in the picture table, and every sound by its id.
  */
 final class MediaLoader {
 
     private MediaLoader() {
     }
 
-    /** Fills the game's picture table and waits until every frame has loaded or failed. */
-    static void loadImages(HollyBlitz game) {
-        AssetFolder gifs = new AssetFolder(game.workspace, "XmasGifs");
-        for (int i = 0; i < game.fileList.length / 2; i++) {
+    /**
+     * Fills `pictures` by id from `fileList` (stem and frame count per id)
+     * and waits until every frame has loaded or failed.
+     */
+    static void loadImages(String workspace, String[] fileList, ImageManager imageManager, ImageObject[] pictures) {
+        AssetFolder gifs = new AssetFolder(workspace, "XmasGifs");
+        for (int i = 0; i < fileList.length / 2; i++) {
             ImageObject picture = new ImageObject();
-            game.gameImages[i] = picture;
-            String stem = game.fileList[2 * i];
-            int frames = Integer.parseInt(game.fileList[2 * i + 1]);
+            pictures[i] = picture;
+            String stem = fileList[2 * i];
+            int frames = Integer.parseInt(fileList[2 * i + 1]);
             for (int k = 0; k < frames; k++) {
-                picture.objectImage[k] = game.imageManager.getImage(gifs.path(stem + k + ".gif"));
+                picture.objectImage[k] = imageManager.getImage(gifs.path(stem + k + ".gif"));
             }
         }
-        if (!game.imageManager.preloadAll(null)) {
+        if (!imageManager.preloadAll(null)) {
             System.err.println("Failed to load one or more images.");
         } else {
             System.err.println("All images loaded successfully.");
         }
     }
 
-    /** Fills the game's sound table; a missing file gives a clip that plays nothing. */
-    static void loadSounds(HollyBlitz game) {
-        AssetFolder sounds = new AssetFolder(game.workspace, "XmasSounds");
+    /** Fills `clips` by sound id; a missing file gives a clip that plays nothing. */
+    static void loadSounds(String workspace, ApplicationAudioClip[] clips) {
+        AssetFolder sounds = new AssetFolder(workspace, "XmasSounds");
         int s = 1;
         String stem;
-        while ((stem = game.getSoundFileReference(s)) != null) {
-            game.gameSounds[s] = new ApplicationAudioClip(sounds.path(stem + ".au"));
+        while ((stem = AssetTables.soundStem(s)) != null) {
+            clips[s] = new ApplicationAudioClip(sounds.path(stem + ".au"));
             s++;
         }
         ApplicationAudioClip.loopSilence();

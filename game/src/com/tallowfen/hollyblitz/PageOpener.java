@@ -12,6 +12,31 @@ import java.util.Locale;
  */
 class PageOpener {
 
+    /**
+     * Shows a page in a new browser window without waiting for it; true when
+     * the opener started. When the browser cannot be started, says so on
+     * standard error and ends the press that asked for it (PageNotOpened), so
+     * the game stays where it was.
+     */
+    final boolean show(String address) {
+        try {
+            open(address);
+            return true;
+        } catch (IOException | RuntimeException e) {
+            System.err.println("Could not open " + address + ": " + e.getMessage());
+            throw new PageNotOpened(e);
+        }
+    }
+
+    /** A link button's page could not be shown; the rest of the press is skipped. */
+    static final class PageNotOpened extends RuntimeException {
+        private static final long serialVersionUID = 1L;
+
+        PageNotOpened(Throwable cause) {
+            super(cause);
+        }
+    }
+
     /** Starts the opener for the address; an opener that cannot be started is an IOException. */
     void open(String address) throws IOException {
         String os = System.getProperty("os.name", "");

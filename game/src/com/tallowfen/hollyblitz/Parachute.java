@@ -20,7 +20,6 @@ class Parachute extends GameObject {
         collidesWithShell = true;
         drawInBackground = false;
         parent = elf;
-        elf.parachute = this;
         xVel = elf.xVel;
         yVel = HollyBlitz.CHUTESPEED;
         xPos = elf.xPos;
@@ -33,10 +32,7 @@ class Parachute extends GameObject {
     void doBlasted(Shell shell, GameObject parachute) {
         game.addPoints(1);
         collidesWithShell = false;
-        parent.yVel = HollyBlitz.FALLSPEED;
-        parent.imageRef = HollyBlitz.ELFFALLING;
-        parent.collidesWithShell = false;
-        parent.parachute = null;
+        parent.loseParachute();
         game.playSound(HollyBlitz.PARACHUTESHREDDED);
         discard();
     }

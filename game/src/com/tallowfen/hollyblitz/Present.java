@@ -21,11 +21,7 @@ class Present extends GameObject {
         yVel = HollyBlitz.PRESENTSPEED;
         xPos = sleigh.xPos;
         yPos = sleigh.yPos;
-        game.playSound(HollyBlitz.PRESENTDROP + sleigh.dropSound);
-        sleigh.dropSound += 1;
-        if (sleigh.dropSound > 2) {
-            sleigh.dropSound = 0;
-        }
+        game.playSound(HollyBlitz.PRESENTDROP + sleigh.nextDropSound());
     }
 
     /** Falls at a constant speed; lands once, at ground level. */

@@ -36,8 +36,7 @@ class Reindeer extends GameObject {
         setBlastVector(shell, this);
         int k = game.randomBelow(3);
         game.playSound(HollyBlitz.DEERHIT1 + k);
-        parent.team[teamPosition] = null;
-        parent.checkReinIntegrity(parent);
+        parent.loseReindeer(teamPosition);
     }
 
     @Override

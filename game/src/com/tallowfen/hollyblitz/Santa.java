@@ -7,10 +7,8 @@ package com.tallowfen.hollyblitz;
 class Santa extends Sleigh {
 
     Santa(HollyBlitz game, int size, int height, double speed, int facing) {
-        super(game);
+        super(game, HollyBlitz.SANTALR);
         game.sleighs.add(this);
-        gameType = HollyBlitz.SANTALR;
-        imageRef = HollyBlitz.SANTALR;
         collidesWithShell = true;
         drawInBackground = false;
         layer = height;

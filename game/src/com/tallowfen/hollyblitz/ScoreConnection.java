@@ -25,6 +25,30 @@ final class ScoreConnection {
     }
 
     /**
+     * One whole report: connects, sends the record and reads the answer, each
+     * within the times given. Returns null when the server stored the record,
+     * else what to tell the player.
+     */
+    static String report(String host, int port, byte[] record, int connectMillis, int sendMillis) {
+        Socket connection;
+        try {
+            connection = connect(host, port, connectMillis);
+        } catch (IOException | RuntimeException e) {
+            return "Could not connect to high score server.";
+        }
+        if (!send(connection, record, sendMillis)) {
+            return "Error sending score to server.";
+        }
+        String refusal;
+        try {
+            refusal = readAnswer(connection, sendMillis);
+        } catch (IOException | RuntimeException e) {
+            return "Could not connect to high score server.";
+        }
+        return refusal == null ? null : "Your score was not recorded: " + refusal;
+    }
+
+    /**
      * Connects within the time given, the name look-up included; a look-up
      * that hangs is left to finish on its own daemon thread.
      */

@@ -21,6 +21,19 @@ class Shell extends GameObject {
         setCollisionRect();
     }
 
+    /**
+     * Leaves the muzzle: from the gun's pivot up to the barrel's end, then on
+     * along the barrel at the given thrust (x to the right, y upward). The
+     * barrel is a little longer upward than sideways.
+     */
+    void launch(double xThrust, double yThrust) {
+        yPos += 6.0;
+        xPos += xThrust * 4.5;
+        yPos += -yThrust * 5.0;
+        xVel = xThrust;
+        yVel = -yThrust;
+    }
+
     /** A shell in flight is of no use once it has left the visible sky; a burst keeps the world's margin. */
     @Override
     void doMove() {
@@ -69,16 +82,16 @@ class Shell extends GameObject {
         return gameType == HollyBlitz.SHELL && target.collisionBoxContains(xPos, yPos);
     }
 
-    /** The shell bursts where it is: one of the two blasts, played once, then it is gone. */
+    /** The shell (`shell` is this one) bursts where it is: one of the two blasts, played once, then it is gone. */
     void doExplode(Shell shell) {
-        shell.gameType = HollyBlitz.SHELLBLASTA;
+        gameType = HollyBlitz.SHELLBLASTA;
         int blast = game.randomBelow(2);
-        shell.imageRef = blast == 0 ? HollyBlitz.SHELLBLASTA : HollyBlitz.SHELLBLASTB;
-        shell.xVel = 0;
-        shell.yVel = 0;
-        shell.anim = 0;
-        shell.cycleOnce = true;
-        shell.nextImageRef = HollyBlitz.NULLOBJECT;
+        imageRef = blast == 0 ? HollyBlitz.SHELLBLASTA : HollyBlitz.SHELLBLASTB;
+        xVel = 0;
+        yVel = 0;
+        anim = 0;
+        cycleOnce = true;
+        nextImageRef = HollyBlitz.NULLOBJECT;
     }
 
     @Override

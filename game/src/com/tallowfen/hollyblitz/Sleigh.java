@@ -40,17 +40,20 @@ class Sleigh extends GameObject {
     /** The rein behind each reindeer, emptied as the harness is cut. */
     final Rein[] tack = new Rein[8];
 
-    /** The bare parts every sleigh has; Santa's convoy builds the rest itself. */
+    /** A bare sleigh, not yet in the sky. */
     Sleigh(HollyBlitz game) {
         super(game);
     }
 
+    /** The bare parts every sleigh has, of the given type; each kind of convoy builds the rest itself. */
+    Sleigh(HollyBlitz game, int type) {
+        super(game, type, type);
+    }
+
     /** A whole ordinary convoy: sleigh, team, reins, drop points and perhaps a banner. */
     Sleigh(HollyBlitz game, int size, int height, double speed, int facing) {
-        this(game);
+        this(game, HollyBlitz.SLEIGHELFLR);
         game.sleighs.add(this);
-        gameType = HollyBlitz.SLEIGHELFLR;
-        imageRef = HollyBlitz.SLEIGHELFLR;
         collidesWithShell = true;
         drawInBackground = false;
         layer = height;
@@ -132,6 +135,13 @@ class Sleigh extends GameObject {
         }
     }
 
+    /** Which of the three drop sounds the present dropped now plays; the next one plays the following sound. */
+    final int nextDropSound() {
+        int sound = dropSound;
+        dropSound = dropSound < 2 ? dropSound + 1 : 0;
+        return sound;
+    }
+
     /** Whether the sleigh has passed its next drop point, strictly, in its direction of flight. */
     final boolean nextDropReached() {
         if (dropPoints.isEmpty()) {
@@ -162,6 +172,12 @@ class Sleigh extends GameObject {
     void doBlasted(Shell shell, GameObject sleigh) {
         int k = game.randomBelow(2);
         game.playSound(k == 0 ? HollyBlitz.SLEIGHHITA : HollyBlitz.SLEIGHHITB);
+    }
+
+    /** Reindeer `position` of the team was shot: it leaves the team, and the reins it held may go. */
+    void loseReindeer(int position) {
+        team[position] = null;
+        checkReinIntegrity(this);
     }
 
     /**

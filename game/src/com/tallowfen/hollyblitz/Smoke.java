@@ -11,7 +11,7 @@ class Smoke extends GameObject {
     /** A trail puff two steps back along the source's path, standing still. */
     Smoke(HollyBlitz game, GameObject source) {
         super(game, HollyBlitz.SMOKE, HollyBlitz.SMOKE);
-                collidesWithShell = false;
+        collidesWithShell = false;
         setCollisionRect();
         xPos = source.xPos - 2.0 * source.xVel;
         yPos = source.yPos - 2.0 * source.yVel;
@@ -25,11 +25,7 @@ class Smoke extends GameObject {
     /** A change puff made by `source`, centred on `changed`, not yet in any list. */
     static Smoke changePuff(HollyBlitz game, GameObject source, GameObject changed) {
         Smoke puff = new Smoke(game, source);
-        puff.imageRef = HollyBlitz.CHANGEPUFF;
-        puff.xVel = 0;
-        puff.yVel = 0;
-        puff.xPos = changed.xPos;
-        puff.yPos = changed.yPos;
+        puff.becomeChangePuff(changed);
         return puff;
     }
 

@@ -9,7 +9,7 @@ class SplashScreen extends GameObject {
 
     SplashScreen(HollyBlitz game, int screenType) {
         super(game, screenType, screenType);
-                anim = 0;
+        anim = 0;
         setCollisionRect();
         xPos = width;
         yPos = height;

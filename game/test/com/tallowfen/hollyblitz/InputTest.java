@@ -279,7 +279,7 @@ class InputTest {
 
     @Test
     void keysReachTheGameWhicheverOfItsComponentsHoldsTheFocus() {
-        game.addListeners();
+        WindowWiring.addListeners(game);
         TextField later = new TextField();
         game.add(later);
         game.gameState = HollyBlitz.FRONTSCREEN;

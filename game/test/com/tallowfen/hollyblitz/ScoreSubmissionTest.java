@@ -426,7 +426,7 @@ class ScoreSubmissionTest {
             assertArrayEquals(record("1230", longest, "holly@example.org", "0"), server.received.get(60, TimeUnit.SECONDS));
         }
         assertEquals("Names and e-mail addresses can have at most 64 characters.",
-            HollyBlitz.formProblem("Holly", longest + "@"));
+            ScoreRecord.formProblem("Holly", longest + "@"));
     }
 
     @Test

@@ -16,13 +16,11 @@ final class TestWorld {
     /** Frame width and height by image id, from the game's picture table; ids without frames have none. */
     static final int[][] SIZES = frameSizes();
 
-    private static final String[] FILE_LIST = new HollyBlitz().fileList;
     private static final BufferedImage[][] FRAMES = makeFrames();
 
     private TestWorld() {
     }
 
-    /** A fresh game with pictures, back buffer and panels, and its random generator seeded. */
     private static int[][] frameSizes() {
         int[][] sizes = new int[AssetTables.imageCount()][];
         for (int id = 0; id < sizes.length; id++) {
@@ -33,6 +31,7 @@ final class TestWorld {
         return sizes;
     }
 
+    /** A fresh game with pictures, back buffer and panels, and its random generator seeded. */
     static HollyBlitz create() {
         return prepare(new HollyBlitz());
     }
@@ -91,7 +90,7 @@ final class TestWorld {
 
     /** Frame counts as the picture table gives them. */
     static int frameCount(int id) {
-        return Integer.parseInt(FILE_LIST[2 * id + 1]);
+        return AssetTables.imageFrames(id);
     }
 
     /**
@@ -105,10 +104,8 @@ final class TestWorld {
         Runnable onMove;
 
         Listed(HollyBlitz game, Vector<GameObject> list, int picture) {
-            super(game);
+            super(game, picture, picture);
             this.list = list;
-            gameType = picture;
-            imageRef = picture;
             setCollisionRect();
             list.add(this);
         }

@@ -1,5 +1,6 @@
 package com.tallowfen.hollyblitz;
 
+import java.awt.event.KeyEvent;
 import java.lang.management.ManagementFactory;
 import java.lang.management.ThreadMXBean;
 import java.util.Vector;
@@ -23,8 +24,7 @@ public final class GameBench {
     public static void main(String[] args) {
         String workspace = args.length > 0 ? args[0] : ".";
         HollyBlitz game = new HollyBlitz();
-        game.prepareHeadless(workspace);
-        game.r.setSeed(1);
+        game.startHeadless(workspace, 1);
         game.startGame();
         // No convoys of the game's own: the world is the one built below, and no elf climbs the gun.
         game.sleighManager.delay = Integer.MAX_VALUE;
@@ -33,7 +33,7 @@ public final class GameBench {
         double[] emptyPaint = paintMillis(game);
         int objects = populate(game);
         // The gun fills the sky with its ten shells before anything is measured.
-        game.spaceBar = true;
+        game.holdKey(KeyEvent.VK_SPACE, true);
         while (game.shells.size() < HollyBlitz.MAXSHELLS) {
             game.logicStep();
         }
@@ -75,8 +75,8 @@ public final class GameBench {
     /** One logic step with the turret sweeping from side to side, as a player aiming would. */
     private static void step(HollyBlitz game, int i) {
         boolean right = (i / 45) % 2 == 0;
-        game.arrowRight = right;
-        game.arrowLeft = !right;
+        game.holdKey(KeyEvent.VK_RIGHT, right);
+        game.holdKey(KeyEvent.VK_LEFT, !right);
         game.logicStep();
     }
 
@@ -109,15 +109,13 @@ public final class GameBench {
 
     private static GameObject add(HollyBlitz game, Vector<GameObject> list, int picture,
                                   double x, double y, double dx, double dy) {
-        GameObject o = new GameObject(game);
-        o.gameType = picture;
-        o.imageRef = picture;
+        GameObject o = new GameObject(game, picture, picture);
         o.setCollisionRect();
         o.xPos = x;
         o.yPos = y;
         o.xVel = dx;
         o.yVel = dy;
-        o.anim = (int) (game.r.nextDouble() * 4);
+        o.anim = game.randomBelow(4);
         list.add(o);
         return o;
     }

@@ -21,7 +21,8 @@ public final class WorldBench {
     public static void main(String[] args) {
         String workspace = args.length > 0 ? args[0] : ".";
         HollyBlitz game = new HollyBlitz();
-        game.prepareHeadless(workspace);
+        // Seeded anew with every world it builds.
+        game.startHeadless(workspace, 11);
         game.startGame();
         int objects = populate(game);
         String counts = counts(game);
