@@ -1,7 +1,10 @@
 # Shared by the tests that run Windows executables on a real Java runtime
 # under wine (sourced, not run). The caller sets wine_root, the folder that
 # keeps the runtime's package and the 64-bit wine prefix it is unpacked into
-# between runs (build/wine), and defines fail.
+# between runs (build/wine), and defines fail. A test elsewhere that needs a
+# Java runtime under wine does the same: FIXTURES_REQUIRED wine_jre (the
+# fixture prepares the prefix and starts the run's one wine server),
+# RESOURCE_LOCK wine_temp when it checks %TEMP%, then require_jre.
 
 mkdir -p "$wine_root"
 wine_root=$(cd "$wine_root" && pwd)  # wine takes only an absolute prefix
