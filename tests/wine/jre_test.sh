@@ -130,6 +130,14 @@ case $mode in
       cat "$work/out" "$work/err" | grep -q '^probe: on standard error' ||
         fail "$exe: the application's error stream did not reach the terminal"
     done
+    # Standard input reaches the application too.
+    rm -f "$work/args"
+    printf 'typed line\r\nnot read\r\n' >"$work/input"
+    run "$work/probe.exe" "$(windows_path "$work/args")" 0 before - <"$work/input"
+    [ "$status" -eq 0 ] || fail "with standard input: exit status $status"
+    [ "$(tail -n +2 "$work/args" 2>/dev/null)" = "$(printf 'before\ntyped line')" ] ||
+      fail "standard input did not reach the application: $(tail -n +2 "$work/args" 2>/dev/null | tr '\n' '|')"
+    temp_clean
     # On a terminal, not only into a pipe.
     script -qec "WINEPATH='$jre_path' timeout -k 10 300 '$wine64' '$work/probe.exe' '$(windows_path "$work/args")' 0" \
       /dev/null >"$work/out" 2>&1 </dev/null || fail "on a terminal: exit status $?"
