@@ -4,6 +4,10 @@ import java.io.IOException;
 import java.io.RandomAccessFile;
 import java.lang.reflect.InvocationTargetException;
 import java.lang.reflect.Method;
+import java.nio.ByteBuffer;
+import java.nio.charset.CharacterCodingException;
+import java.nio.charset.Charset;
+import java.nio.charset.CodingErrorAction;
 import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.HashMap;
@@ -614,6 +618,12 @@ public class quillpodboot implements Runnable {
                             + " is refused: it names a place outside the workspace or a file of the boot stage";
                     break;
                 }
+                String unnameable = ascii(body, p + 5, n) ? null : unnameable(path);
+                if (unnameable != null) {
+                    result = 10030;
+                    s_reason = "cannot unpack the archive entry: " + unnameable;
+                    break;
+                }
                 // Each directory is made once, not found missing by a failed open per file.
                 int cut = path.lastIndexOf(File.separatorChar);
                 if (cut >= prefix.length && (parent.length() != cut || !path.startsWith(parent))) {
@@ -690,6 +700,7 @@ public class quillpodboot implements Runnable {
         System.arraycopy(prefix, 0, out, 0, prefix.length);
         int level = 0;
         boolean top = true;
+        boolean high = false;
         for (int i = 0; i <= n; i++) {
             int c = i < n ? b[off + i] & 0xFF : '/';
             if (c == '\\' || c == '/') {
@@ -709,9 +720,58 @@ public class quillpodboot implements Runnable {
             }
             if (i < n) {
                 out[prefix.length + i] = (char) c;
+                high |= c >= 0x80;
             }
         }
-        return new String(out);
+        return high ? utf8Path(prefix, b, off, n, new String(out)) : new String(out);
+    }
+
+    /**
+     * The path of a name with bytes above 127: names are UTF-8, so the path
+     * holds the characters they encode; bytes that are no UTF-8 keep the
+     * older reading, each byte the character of its code (the latin1 path).
+     */
+    private static String utf8Path(char[] prefix, byte[] b, int off, int n, String latin1) {
+        String name;
+        try {
+            name = Charset.forName("UTF-8").newDecoder().onMalformedInput(CodingErrorAction.REPORT)
+                    .onUnmappableCharacter(CodingErrorAction.REPORT).decode(ByteBuffer.wrap(b, off, n)).toString();
+        } catch (CharacterCodingException e) {
+            return latin1;
+        }
+        return new String(prefix) + name.replace('\\', File.separatorChar).replace('/', File.separatorChar);
+    }
+
+    /** Whether b[off, off + n) holds only ASCII bytes. */
+    private static boolean ascii(byte[] b, int off, int n) {
+        for (int i = off; i < off + n; i++) {
+            if (b[i] < 0) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    /**
+     * Why the VM cannot create a file of this path, or null. A VM on a
+     * POSIX system turns names into bytes in the locale's encoding and puts
+     * a question mark for each character it lacks, which would unpack the
+     * file under another name; Windows takes the characters themselves.
+     */
+    static String unnameable(String path) {
+        if (File.separatorChar == '\\') {
+            return null;
+        }
+        String encoding = System.getProperty("sun.jnu.encoding");
+        try {
+            if (encoding == null || Charset.forName(encoding).newEncoder().canEncode(path)) {
+                return null;
+            }
+        } catch (RuntimeException e) {
+            return null;
+        }
+        return "the VM writes file names in " + encoding + ", which cannot hold the characters of " + path
+                + "; start the program in a UTF-8 locale (for example LANG=C.UTF-8)";
     }
 
     /** The workspace's own files, which no archive entry may replace. */

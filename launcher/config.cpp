@@ -16,6 +16,7 @@ LaunchConfig read_launch_config(std::optional<std::string_view> text) {
   config.jars = lookup_config_value(text, "jars", std::nullopt);
   config.console = lookup_config_value(text, "console", std::nullopt) == std::optional<std::string>("yes");
   config.target = lookup_config_value(text, "target", config.target).value_or(config.target);
+  config.product = lookup_config_value(text, "product", std::nullopt);
   return config;
 }
 

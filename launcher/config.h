@@ -15,6 +15,7 @@ struct LaunchConfig {
   std::optional<std::string> jars;        // `jars`: the jar files on the class path, comma-separated
   std::string target = "H";               // `target`: which VM commands may be tried
   bool console = false;                   // `console` is "yes": a command-line tool, never a box
+  std::optional<std::string> product;     // `product`: the application's name, the failure box's caption
 
   // The VM mask: the first character of `target` minus 'A', the character
   // taken as a signed byte. An empty value leaves the NUL as first

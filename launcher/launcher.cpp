@@ -169,7 +169,8 @@ int run(Platform& platform, const std::string& argument_tail, BoxSettings& box, 
   const FileImage& image = *mapped;
 
   const LaunchConfig config = read_launch_config(config_text(image.data(), image.size()));
-  box.caption = config.main;
+  // The maker's product name reads better above a failure than a class name.
+  box.caption = config.product ? config.product : config.main;
   box.help_base = config.help_base;
   if (box.help_base && !help_base_fits(*box.help_base)) box.help_base.reset();
   if (config.console) platform.use_console();

@@ -155,6 +155,27 @@ TEST(LauncherRun, WithoutConfigurationEveryKeyTakesItsDefault) {
   EXPECT_TRUE(seen.left.empty());
 }
 
+TEST(LauncherRun, FailureBoxCaptionIsTheProductElseTheMainClass) {
+  struct Case {
+    const char* config;
+    const char* caption;
+  };
+  const Case cases[] = {
+      {"main=g.Main\nproduct=Tinsel Pr\xC3\xB8" "be\n", "Tinsel Pr\xC3\xB8" "be"},
+      {"product=My App\nmain=g.Main\n", "My App"},
+      {"main=g.Main\n", "g.Main"},
+      {"target=H\n", "quillpod"},
+  };
+  for (const Case& c : cases) {
+    FakePlatform p;
+    p.files[*p.executable] = testing::game_image(std::string(c.config));
+    p.answer = BoxAnswer::no;
+    Seen seen = run(p);
+    ASSERT_EQ(seen.boxes.size(), 1u) << c.config;
+    EXPECT_EQ(seen.boxes[0].caption, c.caption) << c.config;
+  }
+}
+
 TEST(LauncherRun, SuccessfulRunLeavesNothingAndShowsNothing) {
   FakePlatform p;
   p.files[*p.executable] = testing::game_image(kGameConfig, std::string(testing::kClassHeader) + "the boot class");

@@ -542,8 +542,23 @@ std::uint32_t Win32Platform::tick_count() { return GetTickCount(); }
 
 std::int64_t Win32Platform::current_time() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
+// Box texts as the box shows them: the packer writes the product name in
+// UTF-8; anything that is not UTF-8 is in the system's code page.
+static std::wstring box_text(const std::string& text) {
+  for (UINT page : {static_cast<UINT>(CP_UTF8), static_cast<UINT>(CP_ACP)}) {
+    DWORD flags = page == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+    int n = MultiByteToWideChar(page, flags, text.c_str(), -1, nullptr, 0);
+    if (n <= 0) continue;
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(page, flags, text.c_str(), -1, wide.data(), n);
+    wide.pop_back();
+    return wide;
+  }
+  return std::wstring(text.begin(), text.end());
+}
+
 BoxAnswer Win32Platform::ask_yes_no(const std::string& caption, const std::string& text) {
-  int answer = MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_ICONHAND | MB_YESNO);
+  int answer = MessageBoxW(nullptr, box_text(text).c_str(), box_text(caption).c_str(), MB_ICONHAND | MB_YESNO);
   if (answer == 0) {
     failed();
     return BoxAnswer::unavailable;

@@ -3,6 +3,7 @@ import static org.junit.jupiter.api.Assertions.assertEquals;
 import static org.junit.jupiter.api.Assertions.assertFalse;
 import static org.junit.jupiter.api.Assertions.assertNull;
 import static org.junit.jupiter.api.Assertions.assertTrue;
+import static org.junit.jupiter.api.Assumptions.assumeTrue;
 
 import java.io.File;
 import java.nio.charset.StandardCharsets;
@@ -155,6 +156,19 @@ class QuillpodbootTest {
         assertEquals("class", content("com/t/deep/A.class"));
         assertEquals(0, Files.size(ws.resolve("empty")));
         assertEquals("second", content("twice"));
+    }
+
+    @Test
+    void namesAreUtf8AndOtherBytesKeepTheirOlderReading() throws Exception {
+        assumeTrue("UTF-8".equals(System.getProperty("sun.jnu.encoding")), "file names need a UTF-8 locale");
+        byte[] body = new BootFixture.Archive()
+                .addTagged(0xEADC12F0, "gr\u00fc\u00dfe\\\u20ac \ud83c\udf84.txt".getBytes(StandardCharsets.UTF_8),
+                        BootFixture.latin1("utf-8"))
+                .addTagged(0xEADC12F0, BootFixture.latin1("d\u00e9j\u00e0"), BootFixture.latin1("latin-1 bytes"))
+                .body();
+        assertEquals(0, quillpodboot.parseFiles(ws.toString(), body));
+        assertEquals(List.of("d\u00e9j\u00e0", "gr\u00fc\u00dfe/\u20ac \ud83c\udf84.txt"), filesIn(ws));
+        assertEquals("utf-8", content("gr\u00fc\u00dfe/\u20ac \ud83c\udf84.txt"));
     }
 
     @Test

@@ -18,7 +18,7 @@ pids=()
 x11_test_keep() {
   if [ -n "${SOUND_KEEP:-}" ]; then rm -rf "$SOUND_KEEP"; cp -r "$work" "$SOUND_KEEP"; fi
 }
-x11_test_logs="pulse.log game.log check.log"
+x11_test_logs="pulse.log play.log game.log check.log"
 x11_test_begin "" pids
 need_display
 command -v pulseaudio >/dev/null || fail "pulseaudio is not installed"
@@ -48,7 +48,14 @@ pulse_pid=$!
 pids+=("$pulse_pid")
 wait_for 20 pactl info || fail "the sound server did not start"
 
-parec -d card.monitor --rate=8000 --channels=1 --format=s16le --raw >"$work/recording.raw" 2>"$work/parec.log" &
+# Recorded in small blocks, each noted with the time it came, so the recording
+# can be set against the game's clock to the millisecond or so.
+mkfifo "$work/monitor"
+"$java" -cp "$checker" com.tallowfen.hollyblitz.TimedRecorder "$work/recording.raw" "$work/recording.times" \
+  <"$work/monitor" &
+recorder_pid=$!
+pids+=("$recorder_pid")
+parec -d card.monitor --rate=8000 --channels=1 --format=s16le --raw --latency-msec=5 >"$work/monitor" 2>"$work/parec.log" &
 parec_pid=$!
 pids+=("$parec_pid")
 # The monitor delivers nothing while nothing plays: a moment of silence played
@@ -59,19 +66,19 @@ pids+=("$silence_pid")
 wait_for 30 test -s "$work/recording.raw" || fail "the recorder did not start"
 kill "$silence_pid"
 wait "$silence_pid" 2>/dev/null || true
-recording_start=$(date +%s%3N)
-# From here on the recording runs while the game plays; the checker takes its clock from the bells.
+# From here on the recording runs while the game plays.
 
 "$java" -Dquillpod.dir="$src" -Dbot.soundlog="$work/sounds.log" -Dbot.bells=true -cp "$cp" \
-  com.tallowfen.hollyblitz.BotPlay "$play_seconds" 7 100 >"$work/game.log" 2>&1 \
+  com.tallowfen.hollyblitz.BotPlay "$play_seconds" 7 100 >"$work/play.log" 2>&1 \
   || fail "the game failed"
 sleep 1
 kill -0 "$pulse_pid" 2>/dev/null || fail "the sound server ended while the game played"
 kill "$parec_pid" 2>/dev/null || fail "the recorder ended while the game played: $(cat "$work/parec.log")"
 wait "$parec_pid" 2>/dev/null || true
-! grep -q "No sound" "$work/game.log" || fail "the game found no sound device"
+wait "$recorder_pid" || fail "the recorder failed"
+! grep -q "No sound" "$work/play.log" || fail "the game found no sound device"
 
-"$java" -cp "$checker:$cp" com.tallowfen.hollyblitz.SoundCheck "$work/recording.raw" "$recording_start" \
+"$java" -cp "$checker:$cp" com.tallowfen.hollyblitz.SoundCheck "$work/recording.raw" "$work/recording.times" \
   "$work/sounds.log" "$src" >"$work/check.log" 2>&1 || fail "the recording does not hold what the game played"
 sed 's/^/  /' "$work/check.log"
 

@@ -71,6 +71,23 @@ TMPDIR=$work/tmp-heap ./heap-bare 160 >packed.out 2>&1 && fail "heap: 160 MB hel
 grep -q OutOfMemoryError packed.out || fail "heap: no OutOfMemoryError without -Xmx: $(cat packed.out)"
 unset JAVA_TOOL_OPTIONS
 
+# Names beyond ASCII: a jar's own name, and a file of a directory input.
+mkdir -p names-dir/names
+cp "$classes"/names/Main.class names-dir/names/
+printf 'Grüße aus dem Archiv\n' >"names-dir/names/grüße €.txt"
+"$jar_tool" --create --file "my prøbe app.jar" --main-class names.Main -C names-dir names
+"$pack" -o names-jar "my prøbe app.jar" || fail "packing a jar with a UTF-8 name"
+"$pack" -o names-folder --main names.Main names-dir || fail "packing a file with a UTF-8 name"
+compare utf8-jar-name names-jar -- java -jar "my prøbe app.jar"
+compare utf8-file-name names-folder -- java -cp names-dir names.Main
+# A VM in a locale without those characters would write the file under
+# another name: the start fails, naming the locale.
+mkdir -p tmp-names-c
+LC_ALL=C TMPDIR=$work/tmp-names-c ./names-folder >packed.out 2>&1 && fail "utf8 names in the C locale: started"
+grep -q 'error 10030: .*start the program in a UTF-8 locale' packed.out ||
+  fail "utf8 names in the C locale: $(cat packed.out)"
+[ -z "$(ls -A tmp-names-c)" ] || fail "utf8 names in the C locale: left $(ls -A tmp-names-c)"
+
 # The README's example, as written, from a checkout's top folder.
 mkdir -p readme/tools/pack/example readme/build
 cp "$source/tools/pack/example/Hello.java" readme/tools/pack/example/

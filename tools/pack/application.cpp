@@ -13,12 +13,13 @@
 #include "cmdline.h"
 #include "jar.h"
 #include "payload.h"
+#include "windows_options.h"
 
 namespace fs = std::filesystem;
 
 namespace quillpod::pack {
 
-const std::vector<std::string> kKnownKeys = {"main", "minver", "target", "helpurl", "jars", "vmargs"};
+const std::vector<std::string> kKnownKeys = {"main", "minver", "target", "helpurl", "jars", "vmargs", "product"};
 // Keys that executables have always carried for their own bookkeeping: stored, read by nobody, and no mistake.
 const std::vector<std::string> kStoredKeys = {"windowed"};
 
@@ -27,7 +28,7 @@ namespace {
 // The keys the launcher looks up, in the order they are written first in
 // the configuration text (see check_launcher_reading); the help address
 // last, since a query in it may well hold "target=" or "main=".
-const char* const kLauncherKeys[] = {"main", "target", "jars", "vmargs", "helpurl"};
+const char* const kLauncherKeys[] = {"main", "target", "jars", "vmargs", "product", "helpurl"};
 
 std::string lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -400,6 +401,8 @@ Packed pack_application(const Request& request) {
       }))
     config.push_back({"target", "H"});
 
+  if (!request.windows.product.empty()) set_product_key(config, request.windows.product);
+
   check_values(config, files);
   Bytes text = ordered_config_text(config);
   check_launcher_reading(text, config);
@@ -421,7 +424,7 @@ Packed pack_application(const Request& request) {
   else
     packed.warnings.push_back("no main key; the executable will not know what to run (give --main CLASS)");
 
-  Bytes launcher = read_file(request.launcher);
+  Bytes launcher = launcher_with_resources(read_file(request.launcher), request.launcher, request.windows);
   Bytes archive = archive_record_data(archive_body(files), request.level);
   packed.executable = build_executable(launcher, boot, text, archive);
   packed.config = config;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pack.h"
+#include "pe_resources.h"
 
 namespace quillpod::pack {
 
@@ -29,6 +30,9 @@ struct Request {
   std::string main_class;                       // "" unless --main was given
   std::vector<std::string> vm_args;             // each one VM option, as given
   int level = 9;
+  // Icon, version, product and company for a Windows executable; the
+  // product is also the failure box's caption.
+  WindowsResources windows;
 };
 
 struct Packed {

@@ -172,6 +172,29 @@ mkdir -p long/$(printf 'd%.0s' {1..60})
 : >long/$(printf 'd%.0s' {1..60})/$(printf 'f%.0s' {1..70})
 check_error "long name" "at most 127" "${base[@]}" -o bad long
 
+# --platform takes the launcher beside the packer; a packer alone says how
+# to build the one it lacks.
+"$pack" --boot boot.class --platform linux -o plat-linux main.jar || fail "--platform linux refused"
+[ "$(head -c 4 plat-linux | od -An -c | tr -d ' ')" = '177ELF' ] || fail "--platform linux: not an ELF file"
+if [ -f "$here/win32/quillpod.exe" ]; then
+  "$pack" --boot boot.class --platform windows -o plat-win.exe main.jar || fail "--platform windows refused"
+  cmp -s -n 64 "$here/win32/quillpod.exe" plat-win.exe || fail "--platform windows: not the Windows launcher"
+else
+  echo "skipped --platform windows: no $here/win32/quillpod.exe in this build"
+fi
+mkdir -p alone && cp "$pack" alone/quillpod-pack
+for row in "windows|win32/quillpod.exe|--target quillpod_win32" "windows -c console=yes|win32/quillpod-console.exe|" \
+           "linux|quillpod-stripped or|--target quillpod"; do
+  IFS='|' read -r args names target <<<"$row"
+  # shellcheck disable=SC2086
+  alone/quillpod-pack --boot boot.class --platform $args -o bad main.jar 2>stderr && fail "alone, $args: accepted"
+  grep -qF "no launcher for --platform ${args%% *} beside the packer ($tmp/alone/$names" stderr &&
+    grep -qF "build it with cmake --build build $target" stderr || fail "alone, $args: $(cat stderr)"
+  ls bad* >/dev/null 2>&1 && fail "alone, $args: left $(ls bad*)"
+done
+check_error "--platform and --launcher" "give one of them" "${base[@]}" --platform linux -o bad app
+check_error "--platform unknown" "is not one of linux, windows" --boot boot.class --platform macos -o bad app
+
 # Warnings: the executable is made, and the message says what is odd.
 check_warning() {
   local what=$1 says=$2

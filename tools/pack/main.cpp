@@ -6,12 +6,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "application.h"
 #include "pack.h"
+#include "windows_options.h"
 
 namespace fs = std::filesystem;
 using namespace quillpod::pack;
@@ -25,10 +27,12 @@ const char* kDescription =
     "  quillpod-pack -o myapp myapp.jar\n"
     "  quillpod-pack -o editor --jar-dir /usr/share/editor/lib --main org.example.Editor --vm-arg=-Xmx2g\n"
     "  quillpod-pack -o game --main com.example.Game classes/ --folder media/XmasGifs\n"
+    "  quillpod-pack --platform windows -o myapp.exe --icon app.ico --version 1.2.3.4 --product \"My App\" myapp.jar\n"
     "  quillpod-pack --list myapp\n\n"
     "A jar is carried at the archive's root; its manifest's Main-Class gives main, the jars its Class-Path names "
     "beside it are carried too, all of them are listed in jars, and Add-Opens/Add-Exports become VM options, "
-    "unless the configuration sets those keys. Directories are merged at the root.\n\n"
+    "unless the configuration sets those keys. Directories are merged at the root. Names are carried as UTF-8, "
+    "at most 127 bytes each (the archive's name length is one signed byte).\n\n"
     "Configuration keys (-c key=value):\n"
     "  main     the class whose main(String[]) runs, e.g. com.example.App\n"
     "  minver   lowest Java version accepted, dotted, e.g. 1.8 or 11 (default 1.1)\n"
@@ -37,6 +41,7 @@ const char* kDescription =
     "  helpurl  base address of the help pages offered with failure messages\n"
     "  jars     comma-separated archive names of jars put on the class path\n"
     "  vmargs   options for the VM, quoted as on a command line, before the launcher's own\n"
+    "  product  the application's name, the caption of the failure box (--product sets it)\n"
     "  Other keys are stored but read by nobody.\n\n"
     "Ship the executable made from the stripped launcher (the default). The application's standard error "
     "reaches standard output. Each start unpacks the whole application into a fresh temporary directory, so a "
@@ -111,6 +116,19 @@ int main(int argc, char** argv) {
   app.add_option("--level", request.level, "Compression level, 0 (stored) to 9 (smallest)")
       ->check(CLI::Range(0, 9))
       ->capture_default_str();
+  // The Windows side: which launcher, and the resources of a Windows executable.
+  std::string platform, version;
+  fs::path icon;
+  app.add_option("--platform", platform,
+                 "Which launcher to start from: linux (the default on Linux), windows (32-bit, runs on every "
+                 "Windows), windows64; taken from beside the packer, so it needs no --launcher");
+  app.add_option("--icon", icon, "The Windows executable's icon, an .ico file");
+  app.add_option("--version", version, "The Windows executable's version, e.g. 1.2.3.4");
+  app.add_option("--product", request.windows.product,
+                 "The product's name: the Windows executable's description, and the caption of the failure box "
+                 "(sets product)");
+  app.add_option("--company", request.windows.company, "The maker's name in the Windows executable's details");
+
   app.add_option("inputs", request.inputs,
                  "Jars and directories of the application; directories are merged at the archive's root, and "
                  "a name found twice is an error");
@@ -121,7 +139,9 @@ int main(int argc, char** argv) {
     if (*list_opt) {
       if (!request.output.empty() || !request.inputs.empty() || !request.folders.empty() ||
           !request.jar_dirs.empty() || !request.vm_args.empty() || !request.main_class.empty() ||
-          !request.launcher.empty() || !request.boot.empty() || !pairs.empty() || !config_file.empty())
+          !request.launcher.empty() || !request.boot.empty() || !pairs.empty() || !config_file.empty() ||
+          !platform.empty() || !icon.empty() || !version.empty() || !request.windows.product.empty() ||
+          !request.windows.company.empty())
         throw Error("--list takes only the executable to list");
       Bytes exe = read_file(listed);
       bool ok = list_executable(exe.data(), exe.size(), std::cout);
@@ -131,6 +151,17 @@ int main(int argc, char** argv) {
     }
     if (request.output.empty()) throw Error("no output given: say where the executable goes with -o FILE");
     fs::path here = own_folder(argv[0]);
+    if (!platform.empty()) {
+      if (!request.launcher.empty()) throw Error("--platform and --launcher both name the launcher; give one of them");
+      bool console = std::any_of(pairs.begin(), pairs.end(), [](const std::string& p) { return p == "console=yes"; });
+      request.launcher = platform_launcher(here, platform, console);
+    }
+    if (!icon.empty()) {
+      request.windows.icon = read_file(icon);
+      request.windows.icon_origin = icon.string();
+    }
+    if (!version.empty()) request.windows.version = parse_file_version(version);
+    request.windows.file_name = request.output.filename().string();
     if (request.launcher.empty()) request.launcher = beside_packer(here, {"quillpod-stripped", "quillpod"}, "--launcher");
     if (request.boot.empty()) request.boot = beside_packer(here, {"quillpodboot.class"}, "--boot");
 

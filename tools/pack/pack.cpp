@@ -1,6 +1,7 @@
 #include "pack.h"
 
 #include "payload.h"
+#include "utf8.h"
 
 #include <zlib.h>
 
@@ -159,12 +160,13 @@ Bytes config_text(const std::vector<ConfigPair>& pairs) {
 
 std::string name_problem(const std::string& name) {
   if (name.empty()) return "the name is empty";
+  // Names are carried as UTF-8; an entry's length field is one signed byte.
   if (name.size() > kArchiveMaxNameLength)
-    return "the name is " + std::to_string(name.size()) + " bytes long; at most " + std::to_string(kArchiveMaxNameLength) +
-           " fit in an archive entry";
-  for (char c : name)
-    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E)
-      return "the name has a character outside printable ASCII, which the archive cannot carry";
+    return "the name is " + std::to_string(name.size()) + " bytes long in UTF-8, and an archive entry's name " +
+           "length is one signed byte: at most " + std::to_string(kArchiveMaxNameLength) +
+           " bytes; shorten the name or its folders";
+  if (auto problem = utf8_text_problem(name); !problem.empty())
+    return "the name is not UTF-8 text (" + problem + "), the only names the archive carries";
   if (name.find('/') != std::string::npos || name.find(':') != std::string::npos)
     return "the name contains '/' or ':'";
   std::size_t start = 0;
@@ -353,12 +355,14 @@ namespace {
 
 // Shows a configuration line or a name with its control bytes visible.
 std::string visible(const std::string& line) {
+  // UTF-8 names show as the text they are.
+  bool utf8 = utf8_text_problem(line).empty();
   std::string out;
   for (char c : line) {
     auto b = static_cast<unsigned char>(c);
     if (c == '\r') {
       out += "\\r";
-    } else if (b < 0x20 || b > 0x7E) {
+    } else if (b < 0x20 || b == 0x7F || (b > 0x7F && !utf8)) {
       char hex[8];
       std::snprintf(hex, sizeof hex, "\\x%02X", b);
       out += hex;

@@ -65,7 +65,7 @@ struct SourceFile {
   std::filesystem::path path;
 };
 
-// Checks a name for the archive: 1..127 printable ASCII bytes, backslashes
+// Checks a name for the archive: 1..127 bytes of UTF-8 text, backslashes
 // between levels, no empty, "." or ".." level, no leading separator or drive.
 // Returns an empty string if fine, else the reason.
 std::string name_problem(const std::string& name);

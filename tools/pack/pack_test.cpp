@@ -133,12 +133,23 @@ TEST(Config, FileLinesCommentsCarriageReturnsAndOverrides) {
 TEST(Config, EmptyConfigurationIsJustTheNul) { EXPECT_EQ(config_text({}), Bytes{0}); }
 
 TEST(Names, ProblemsAreRecognised) {
-  EXPECT_EQ(name_problem("com\\x\\A.class"), "");
-  EXPECT_EQ(name_problem(std::string(127, 'a')), "");
-  for (std::string bad : {std::string(""), std::string(128, 'a'), std::string("\\abs"), std::string("a\\\\b"),
-                          std::string("a\\..\\b"), std::string("..\\b"), std::string("a\\"), std::string("C:x"),
-                          std::string("a/b"), std::string("caf\xC3\xA9"), std::string("tab\there")})
+  std::string e_acute = "\xC3\xA9";
+  std::string longest_utf8;
+  for (int i = 0; i < 63; ++i) longest_utf8 += e_acute;
+  for (std::string good : {std::string("com\\x\\A.class"), std::string(127, 'a'), "caf" + e_acute,
+                           std::string("my pr\xC3\xB8" "be app.jar"), std::string("d\xE2\x82\xAC\\\xF0\x9F\x8E\x84.gif"),
+                           longest_utf8 + "a"})
+    EXPECT_EQ(name_problem(good), "") << good;
+  for (std::string bad : {std::string(""), std::string(128, 'a'), longest_utf8 + e_acute, std::string("\\abs"),
+                          std::string("a\\\\b"), std::string("a\\..\\b"), std::string("..\\b"), std::string("a\\"),
+                          std::string("C:x"), std::string("a/b"), std::string("tab\there"),
+                          std::string("caf\xE9"),          // Latin-1, not UTF-8
+                          std::string("cut\xC3"),          // ends inside a character
+                          std::string("\xC0\xAF" "etc"),    // an overlong '/'
+                          std::string("\xED\xA0\x80"),      // a surrogate
+                          std::string("nel\xC2\x85")})      // a control character
     EXPECT_NE(name_problem(bad), "") << bad;
+  EXPECT_NE(name_problem(longest_utf8 + e_acute).find("one signed byte: at most 127 bytes"), std::string::npos);
 }
 
 TEST(Collect, MergesDirectoriesSortedBytewise) {

@@ -26,9 +26,9 @@ import org.junit.jupiter.params.provider.CsvSource;
 
 class ApplicationAudioClipTest {
 
-    /** Mu-law bytes and their linear values. */
-    static final byte LOUD = (byte) 0x80;
-    static final short LOUD_LINEAR = 32124;
+    /** Mu-law bytes and their linear values (the loud one below where the player's limiter bends). */
+    static final byte LOUD = (byte) 0xc0;
+    static final short LOUD_LINEAR = 1884;
     static final byte QUIET = (byte) 0xf0;
     static final short QUIET_LINEAR = 120;
 

@@ -11,13 +11,19 @@ final class Scenery {
     private Scenery() {
     }
 
+    /**
+     * Two snow-covered ranges fill the middle of the sky from side to side:
+     * the game writes its pause texts there, in the default black, and the
+     * snow keeps them readable over any part of the world. Only the upper
+     * sky, with the stars and the moon, is dark.
+     */
     static void sky(Graphics2D g, int frame, int frames) {
         skyGradient(g, 640, 420);
-        stars(g, Ink.dice("BackGround", 0), 640, 300, 150);
-        moon(g, 528, 78, 27);
-        mountains(g, Ink.dice("Peaks", 0), 215, new Color(0x4d63a3), new Color(0xdfe6fa), 0.9);
-        mountains(g, Ink.dice("Ridge", 0), 262, new Color(0x2f437d), new Color(0xb7c6ec), 0.75);
-        g.setColor(new Color(0x25376a));
+        stars(g, Ink.dice("BackGround", 0), 640, 150, 150);
+        moon(g, 528, 58, 27);
+        mountains(g, Ink.dice("Peaks", 0), 160, new Color(0xc3d0ee), new Color(0xf1f5fe), 1.9);
+        mountains(g, Ink.dice("Ridge", 0), 232, new Color(0xaabbe4), new Color(0xe2e9fa), 1.5);
+        g.setColor(new Color(0x8a9dd0));
         g.fillRect(0, 330, 640, 90);
     }
 

@@ -100,6 +100,7 @@ public final class AudioPlayer {
         short[] chunk = new short[CHUNK];
         while (true) {
             mixer.awaitStream();
+            sink.awaitRoom(CHUNK);
             mixer.render(chunk, 0, CHUNK);
             sink.write(chunk, CHUNK);
         }

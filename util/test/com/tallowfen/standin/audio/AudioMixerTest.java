@@ -2,6 +2,7 @@ package com.tallowfen.standin.audio;
 
 import static org.junit.jupiter.api.Assertions.assertArrayEquals;
 import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import java.io.IOException;
 import java.io.InputStream;
@@ -44,13 +45,54 @@ class AudioMixerTest {
         assertArrayEquals(new short[] {1884 + 120, 1884 + 120, 120, 120, 0, 0}, render(6));
     }
 
-    @ParameterizedTest(name = "{0} x mu-law {1} gives {2}")
-    @CsvSource({"2, 0x80, 32767", "2, 0x00, -32768", "5, 0x80, 32767", "16, 0x00, -32768", "1, 0x80, 32124"})
-    void loudClipsClipInsteadOfWrapping(int streams, String muLaw, short expected) {
+    /**
+     * Sums beyond 16 bits are limited, not cut off or wrapped: no sample
+     * reaches full scale, each keeps its sign, and the mix stays loud. A
+     * held overload settles under the limit without a jump from one sample
+     * to the next.
+     */
+    @ParameterizedTest(name = "{0} x mu-law {1}")
+    @CsvSource({"1, 0x80", "2, 0x80", "2, 0x00", "5, 0x80", "16, 0x00"})
+    void loudMixesAreLimitedBelowFullScale(int streams, String muLaw) {
+        byte code = (byte) Integer.parseInt(muLaw.substring(2), 16);
         for (int i = 0; i < streams; i++) {
-            mixer.add(new AudioDataStream(clip(3, Integer.parseInt(muLaw.substring(2), 16))));
+            mixer.add(new AudioDataStream(clip(8000, code)));
         }
-        assertArrayEquals(new short[] {expected, expected, expected}, render(3));
+        int sign = Integer.signum(MuLaw.toLinear(code));
+        short[] out = render(8000);
+        for (int i = 0; i < out.length; i++) {
+            assertTrue(Math.abs(out[i]) <= AudioMixer.LIMIT, "sample " + i + ": " + out[i]);
+            assertTrue(sign * out[i] >= AudioMixer.KNEE, "sample " + i + " lost its loudness: " + out[i]);
+            if (i > 0) {
+                assertTrue(Math.abs(out[i] - out[i - 1]) < 1000, "a jump at sample " + i);
+            }
+        }
+    }
+
+    @Test
+    void kneeBendsSmoothlyAndKeepsOrder() {
+        assertEquals(AudioMixer.KNEE, AudioMixer.knee(AudioMixer.KNEE));
+        assertEquals(-1234, AudioMixer.knee(-1234));
+        short last = AudioMixer.knee(0);
+        for (int v = 1; v <= 1 << 20; v += 7) {
+            short bent = AudioMixer.knee(v);
+            assertTrue(bent >= last && bent - last <= 7, "at " + v);
+            assertTrue(bent < Short.MAX_VALUE && AudioMixer.knee(-v) > Short.MIN_VALUE, "at " + v);
+            last = bent;
+        }
+    }
+
+    /** After a loud moment the gain comes back, so a quiet sound that follows is heard at its own level. */
+    @Test
+    void gainRecoversAfterALoudMoment() {
+        for (int i = 0; i < 8; i++) {
+            mixer.add(new AudioDataStream(clip(800, 0x80)));
+        }
+        render(800);
+        mixer.add(new AudioDataStream(clip(16000, 0xc0)));
+        short[] out = render(16000);
+        assertTrue(out[0] < 1884, "the gain is down at first: " + out[0]);
+        assertEquals(1884, out[15999], "and back to 1 within two seconds");
     }
 
     @Test

@@ -14,8 +14,12 @@ class LineSinkTest {
 
     /** A device line that plays nothing: it drains a little each time it is asked for room. */
     static class FakeLine {
-        final int bufferSize;
+        /** The buffer granted; 0 grants what is asked for. */
+        final int granted;
+        int bufferSize;
         final int drainPerQuery;
+        /** The buffer sizes asked for, one for each opening. */
+        final java.util.List<Integer> opened = new java.util.ArrayList<Integer>();
         final ByteArrayOutputStream written = new ByteArrayOutputStream();
         AudioFormat format;
         int queued;
@@ -23,6 +27,7 @@ class LineSinkTest {
         boolean started;
 
         FakeLine(int bufferSize, int drainPerQuery) {
+            this.granted = bufferSize;
             this.bufferSize = bufferSize;
             this.drainPerQuery = drainPerQuery;
         }
@@ -33,6 +38,9 @@ class LineSinkTest {
                     switch (method.getName()) {
                         case "open":
                             format = (AudioFormat) args[0];
+                            opened.add((Integer) args[1]);
+                            bufferSize = granted != 0 ? granted : (Integer) args[1];
+                            queued = 0;
                             return null;
                         case "start":
                             started = true;
@@ -78,5 +86,68 @@ class LineSinkTest {
         }
         assertEquals(30 * 2 * AudioPlayer.CHUNK, line.written.size());
         assertTrue(line.mostQueued <= LineSink.MAX_QUEUED_BYTES, "queued " + line.mostQueued);
+    }
+
+    /** A clock the test moves by hand. */
+    static final class Clock implements LineSink.Clock {
+        long now = 1;
+
+        @Override
+        public long nanoTime() {
+            return now;
+        }
+
+        void advanceMillis(long ms) {
+            now += ms * 1000000L;
+        }
+    }
+
+    /**
+     * The device starts with a small buffer; a player that comes back late
+     * (the machine did not keep up) gets a larger one, up to the limit, and
+     * after ten calm seconds the buffer shrinks again, at a silent moment
+     * only, where reopening the device is not heard.
+     */
+    @Test
+    void bufferGrowsAfterALateWriteAndShrinksInSilenceAfterACalmWhile() throws Exception {
+        FakeLine line = new FakeLine(0, 1000);
+        Clock clock = new Clock();
+        LineSink sink = new LineSink(clock);
+        sink.open(line.proxy());
+        short[] quiet = new short[AudioPlayer.CHUNK];
+        short[] loud = new short[AudioPlayer.CHUNK];
+        java.util.Arrays.fill(loud, (short) 5000);
+        sink.write(loud, loud.length);
+        assertEquals(java.util.Arrays.asList(LineSink.LEAST_QUEUED_BYTES), line.opened);
+        clock.advanceMillis(500);
+        sink.write(loud, loud.length);
+        assertEquals(1, line.opened.size(), "while the device settles, late is borne");
+        for (long i = 0; i < LineSink.SETTLING_BYTES / (2 * AudioPlayer.CHUNK); i++) {
+            clock.advanceMillis(10);
+            sink.write(loud, loud.length);
+        }
+        assertEquals(1, line.opened.size(), "on time: the buffer stays");
+
+        clock.advanceMillis(LineSink.LEAST_QUEUED_BYTES / 2 / LineSink.BYTES_PER_MS + 5);
+        sink.write(loud, loud.length);
+        assertEquals(Math.min(2 * LineSink.LEAST_QUEUED_BYTES, LineSink.MAX_QUEUED_BYTES), sink.target());
+        assertEquals(sink.target(), (int) line.opened.get(line.opened.size() - 1));
+        for (int i = 0; i < 3; i++) {
+            clock.advanceMillis(500);
+            sink.write(loud, loud.length);
+        }
+        assertEquals(LineSink.MAX_QUEUED_BYTES, sink.target(), "never beyond the limit");
+        assertEquals(4, sink.underruns());
+
+        long chunks = LineSink.CALM_BYTES / (2 * AudioPlayer.CHUNK);
+        for (long i = 0; i < chunks + 5; i++) {
+            clock.advanceMillis(10);
+            sink.write(loud, loud.length);
+        }
+        assertEquals(LineSink.MAX_QUEUED_BYTES, sink.target(), "a calm while, but never silent: no reopening");
+        clock.advanceMillis(10);
+        sink.write(quiet, quiet.length);
+        assertEquals(LineSink.MAX_QUEUED_BYTES / 2, sink.target());
+        assertEquals(LineSink.MAX_QUEUED_BYTES / 2, (int) line.opened.get(line.opened.size() - 1));
     }
 }
