@@ -184,6 +184,7 @@ int run(Platform& platform, const std::string& argument_tail, BoxSettings& box, 
   box.help_base = config.help_base;
   box.console = config.console;
   if (box.help_base && !help_base_fits(*box.help_base)) box.help_base.reset();
+  if (config.console) platform.use_console();
 
   const std::optional<BootClass> boot = boot_record_at(image, find_record(image.data(), image.size(), kRecordBoot));
   if (!boot) {

@@ -163,6 +163,11 @@ class Platform {
   virtual void open_address(const std::string& address) = 0;
   // Writes one line to the error stream.
   virtual void write_error_line(const std::string& line) = 0;
+
+  // The maker packed a command-line application: the VM shares the
+  // launcher's standard streams and failures are told on the error stream,
+  // never in a box. A system whose launcher always works so needs nothing.
+  virtual void use_console() {}
 };
 
 }  // namespace quillpod

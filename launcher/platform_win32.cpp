@@ -10,6 +10,8 @@
 #include <memory>
 #include <ctime>
 
+#include "cmdline.h"
+
 namespace quillpod {
 
 namespace {
@@ -53,13 +55,55 @@ class MappedView : public FileImage {
 
 }  // namespace
 
+namespace {
+
+// Ignores Ctrl-C and Ctrl-Break in the launcher: the VM on the same console
+// gets them too and ends as it sees fit, and the launcher, which waits for
+// it, reports its exit code and removes the workspace. A handler, not the
+// ignore flag, since the flag would be inherited by the VM.
+BOOL WINAPI outlive_console_break(DWORD event) {
+  return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? TRUE : FALSE;
+}
+
+}  // namespace
+
+Win32Platform::Win32Platform(bool console) {
+  if (console) use_console();
+}
+
+void Win32Platform::use_console() {
+  if (console_) return;
+  console_ = true;
+  // A window program run from a console takes that console, so what the
+  // application writes shows where the user typed the command. Streams the
+  // caller redirected stay as they are.
+  if (GetConsoleCP() == 0 && AttachConsole(ATTACH_PARENT_PROCESS)) {
+    const struct {
+      DWORD which;
+      const char* device;
+      DWORD access;
+    } streams[] = {{STD_INPUT_HANDLE, "CONIN$", GENERIC_READ | GENERIC_WRITE},
+                   {STD_OUTPUT_HANDLE, "CONOUT$", GENERIC_READ | GENERIC_WRITE},
+                   {STD_ERROR_HANDLE, "CONOUT$", GENERIC_READ | GENERIC_WRITE}};
+    for (const auto& s : streams) {
+      HANDLE h = GetStdHandle(s.which);
+      if (h != nullptr && h != INVALID_HANDLE_VALUE) continue;
+      h = CreateFileA(s.device, s.access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+      if (h != INVALID_HANDLE_VALUE) SetStdHandle(s.which, h);
+    }
+  }
+  SetConsoleCtrlHandler(outlive_console_break, TRUE);
+}
+
 bool Win32Platform::failed() {
   last_error_ = GetLastError();
+  last_error_text_.clear();
   return false;
 }
 
 std::string Win32Platform::last_error() const {
   if (last_error_ == 0) return std::string();
+  if (!last_error_text_.empty()) return last_error_text_ + " (error " + std::to_string(last_error_) + ")";
   char buffer[512];
   DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                            static_cast<DWORD>(last_error_), 0, buffer, static_cast<DWORD>(sizeof buffer), nullptr);
@@ -359,6 +403,66 @@ std::optional<std::uint32_t> Win32Platform::random_number() {
   return value;
 }
 
+namespace {
+
+// What kind of program the file holds, by its PE header: "a 64-bit x86
+// program"; empty when it is no Windows program at all or cannot be read.
+std::string program_kind(const std::string& path) {
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return std::string();
+  unsigned char head[1024];
+  DWORD got = 0;
+  if (!ReadFile(file.get(), head, sizeof head, &got, nullptr) || got < 0x40 || head[0] != 'M' || head[1] != 'Z')
+    return std::string();
+  const DWORD pe = head[0x3C] | head[0x3D] << 8 | head[0x3E] << 16 | static_cast<DWORD>(head[0x3F]) << 24;
+  if (pe > got - 6 || head[pe] != 'P' || head[pe + 1] != 'E' || head[pe + 2] != 0 || head[pe + 3] != 0)
+    return "an MS-DOS program";
+  const unsigned machine = head[pe + 4] | head[pe + 5] << 8;
+  switch (machine) {
+    case 0x014C: return "a 32-bit x86 program";
+    case 0x8664: return "a 64-bit x86 program";
+    case 0xAA64: return "an ARM64 program";
+    case 0x01C4: return "an ARM program";
+    default: {
+      char text[64];
+      wsprintfA(text, "a program for machine type 0x%04X", machine);
+      return text;
+    }
+  }
+}
+
+}  // namespace
+
+std::string Win32Platform::unrunnable_program(const std::string& command_line) {
+  const DWORD error = GetLastError();
+  // The system's words when a program file is there but will not run as
+  // one: a 32-bit wine says "file not found" of a 64-bit program, a 64-bit
+  // wine without 32-bit support "internal error" of a 32-bit one.
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: case ERROR_BAD_FORMAT: case ERROR_INTERNAL_ERROR:
+    case ERROR_INVALID_EXE_SIGNATURE: case ERROR_EXE_MARKED_INVALID: case ERROR_BAD_EXE_FORMAT:
+    case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+      break;
+    default:
+      return std::string();
+  }
+  const std::vector<std::string> words = split_command_line(command_line);
+  if (words.empty() || words[0].empty()) return std::string();
+  char found[kWin32PathBuffer];
+  DWORD n = SearchPathA(nullptr, words[0].c_str(), ".exe", static_cast<DWORD>(sizeof found), found, nullptr);
+  SetLastError(error);
+  if (n == 0 || n >= sizeof found) return std::string();
+  const DWORD attributes = GetFileAttributesA(found);
+  SetLastError(error);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return std::string();
+  const std::string path(found, n);
+  const std::string kind = program_kind(path);
+  SetLastError(error);
+  const std::string text = path + " exists but is not a Windows program this system can run";
+  return kind.empty() ? text : text + ": " + kind;
+}
+
 std::optional<ProcessId> Win32Platform::start_process(const std::string& command_line) {
   // The command line alone: the system finds jview, java or jre on its path.
   std::vector<char> line(command_line.begin(), command_line.end());
@@ -368,9 +472,30 @@ std::optional<ProcessId> Win32Platform::start_process(const std::string& command
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info;
   ZeroMemory(&info, sizeof info);
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS | CREATE_SUSPENDED, nullptr,
-                      nullptr, &startup, &info)) {
+  // A window program's VM runs detached, with no console and no standard
+  // streams. A console application's VM shares the launcher's console and
+  // streams (inherited, so a redirection to a file or a pipe holds too);
+  // a window launcher that found no console to take keeps the VM detached
+  // but still hands over what streams it has.
+  DWORD flags = CREATE_SUSPENDED;
+  // (GetConsoleCP answers 0 when the process has no console.)
+  if (!console_ || GetConsoleCP() == 0) flags |= DETACHED_PROCESS;
+  if (console_) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    HANDLE* slots[] = {&startup.hStdInput, &startup.hStdOutput, &startup.hStdError};
+    const DWORD which[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    for (int i = 0; i < 3; ++i) {
+      HANDLE h = GetStdHandle(which[i]);
+      if (h == INVALID_HANDLE_VALUE) h = nullptr;
+      // Older systems' console handles cannot be marked; they pass anyway.
+      if (h) SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+      *slots[i] = h;
+    }
+  }
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup, &info)) {
+    std::string why = unrunnable_program(command_line);
     failed();
+    last_error_text_ = why;
     return std::nullopt;
   }
   // The VM goes with its launcher, even one ended outright: its processes

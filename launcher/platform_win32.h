@@ -25,6 +25,10 @@ constexpr bool temporary_path_fits(std::size_t length) {
 
 class Win32Platform : public Platform {
  public:
+  // `console`: the launcher is a console program (quillpod-console.exe),
+  // which always works as use_console() describes.
+  explicit Win32Platform(bool console = false);
+
   char path_separator() const override { return '\\'; }
   char class_path_separator() const override { return ';'; }
   std::string class_path_variable() const override { return "classpath"; }
@@ -60,11 +64,20 @@ class Win32Platform : public Platform {
   BoxAnswer ask_yes_no(const std::string& caption, const std::string& text) override;
   void open_address(const std::string& address) override;
   void write_error_line(const std::string& line) override;
+  void use_console() override;
 
  private:
   // Keeps the system's code of a call that failed; returns false.
   bool failed();
   unsigned long last_error_ = 0;  // a GetLastError() code, 0 while nothing failed
+  // Words that say more than the system's own text for last_error_, when
+  // the failure that set it had them; cleared by the next failure.
+  std::string last_error_text_;
+  // Why a VM command that the system could not start failed, when its
+  // program is there after all: the words for last_error_text_, or empty.
+  std::string unrunnable_program(const std::string& command_line);
+
+  bool console_ = false;  // the VM shares the console and the standard streams
 
   // The directories held open, by the ids handed out: where each is, and
   // the handle that keeps it in place.

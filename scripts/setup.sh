@@ -11,12 +11,14 @@ QUILLPOD_PACKAGES=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils x11-apps openbox imagemagick
   pulseaudio pulseaudio-utils libasound2-plugins
-  g++-mingw-w64-i686-win32 wine wine32 file
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine32 wine64 icoutils file npm
 )
 
 quillpod_missing_packages() {
   local p missing=()
   for p in "${QUILLPOD_PACKAGES[@]}"; do
+    # A Node.js from elsewhere brings its own npm, which Debian's would conflict with.
+    [ "$p" = npm ] && command -v npm >/dev/null && continue
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   # Nothing at all when every package is there, so callers see an empty list.

@@ -1,5 +1,6 @@
-// The Windows launcher under wine, in a wine prefix of its own on the test's
-// X display: crafted executables built on build/win32/quillpod.exe, stand-in
+// The Windows launchers under the 64-bit wine, in a wine prefix of its own on
+// the test's X display: crafted executables built on quillpod.exe of
+// build/win64 and of build/win32 (where this system runs 32-bit programs), stand-in
 // VM programs (standin_vm.exe copied as jview.exe, java.exe and jre.exe) on
 // the Windows search path, and the failure box answered by key. Every run
 // goes through exit_code_runner.exe, which reports the whole 32-bit exit code
@@ -13,13 +14,14 @@
 #include <fstream>
 #include <memory>
 #include <set>
+#include <tuple>
 
 #include "test_process.h"
 #include "test_records.h"
 #include "test_tempdir.h"
 
-#ifndef QUILLPOD_WIN32_DIR
-#error "QUILLPOD_WIN32_DIR names the folder of the Windows executables"
+#if !defined(QUILLPOD_WIN32_DIR) || !defined(QUILLPOD_WIN64_DIR)
+#error "QUILLPOD_WIN32_DIR and QUILLPOD_WIN64_DIR name the folders of the Windows executables"
 #endif
 
 namespace quillpod {
@@ -29,6 +31,11 @@ namespace fs = std::filesystem;
 using namespace quillpod::testing;
 
 const std::string kWin32 = QUILLPOD_WIN32_DIR;
+const std::string kWin64 = QUILLPOD_WIN64_DIR;
+// The 64-bit wine alone: Debian's wine script picks the 32-bit loader when
+// wine32 is installed, which some kernels cannot run at all.
+const std::string kWine64 = "/usr/lib/wine/wine64";
+const std::string kWineServer = "/usr/lib/wine/wineserver64";
 const std::string kHelp = "https://help.example/quillpod";
 const std::string kBoot = std::string("\xCA\xFE\xBA\xBE\0\0\0\x34 boot class bytes", 24);
 
@@ -47,7 +54,7 @@ class Wine : public ::testing::Environment {
   std::unique_ptr<TempDir> root;
   std::string prefix, bin, temp;
   std::vector<std::string> env;
-  std::string unavailable;  // why wine cannot run here, when it cannot
+  std::string no_32bit;  // why 32-bit programs cannot run here, when they cannot
 
   void SetUp() override {
     instance = this;
@@ -60,34 +67,37 @@ class Wine : public ::testing::Environment {
     // Wine opens web addresses with xdg-open; this one records them.
     write_script(bin + "/xdg-open", "printf '%s\\n' \"$1\" > '" + *root / "opening" + "'\n"
                                     "/bin/mv '" + *root / "opening" + "' '" + *root / "opened" + "'\n");
-    env = {"WINEPREFIX=" + prefix, "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml=",
+    env = {"WINEPREFIX=" + prefix, "WINEARCH=win64", "WINELOADER=" + kWine64, "WINESERVER=" + kWineServer,
+           "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml=",
            std::string("DISPLAY=") + display, "HOME=" + root->path(), "PATH=" + bin + ":/usr/bin:/bin"};
     for (const char* name : {"USER", "XAUTHORITY"})
       if (const char* value = getenv(name)) env.push_back(std::string(name) + "=" + value);
     // One server for the whole program instead of one per run; should the
     // program be killed, it ends by itself half a minute after the last run.
     fs::create_directory(prefix);
-    Finished server = run({"/usr/bin/wineserver", {"-p30"}, env, root->path()});
-    // Some kernels are built without 32-bit program support; the 32-bit wine
-    // cannot start there at all, which says nothing about the launcher.
-    if (server.exit_code != 0 && server.err.find("Exec format error") != std::string::npos) {
-      unavailable = "this kernel cannot run 32-bit programs, so the 32-bit wine cannot start: " + server.err;
-      root.reset();
-      return;
-    }
+    Finished server = run({kWineServer, {"-p30"}, env, root->path()});
     ASSERT_EQ(server.exit_code, 0) << server.err;
-    Finished boot = run({"/usr/bin/wineboot", {"-i"}, env, root->path()});
+    Finished boot = run({kWine64, {"wineboot", "-i"}, env, root->path()});
     ASSERT_EQ(boot.exit_code, 0) << boot.err;
     for (const fs::directory_entry& user : fs::directory_iterator(prefix + "/drive_c/users"))
       if (fs::is_directory(user.path() / "Temp") && user.path().filename() != "Public")
         temp = (user.path() / "Temp").string();
     ASSERT_FALSE(temp.empty()) << "no temporary folder in the new prefix";
+    // A kernel without 32-bit support, or a wine without its 32-bit half,
+    // runs no 32-bit program, which says nothing about the launcher.
+    std::vector<std::string> probe_env = env;
+    const std::string probe_result = *root / "probe32";
+    probe_env.push_back("QUILLPOD_RUN_RESULT=" + windows_path(probe_result));
+    Finished probe = run({kWine64, {kWin32 + "/tests/exit_code_runner.exe"}, probe_env, root->path()});
+    if (!fs::exists(probe_result))
+      no_32bit = "this system runs no 32-bit Windows program under wine (a 32-bit program ended with status " +
+                 std::to_string(probe.exit_code) + " before it ran) " + probe.err;
   }
 
   void TearDown() override {
     if (!root) return;
-    run({"/usr/bin/wineserver", {"-k"}, env, root->path()});
-    run({"/usr/bin/wineserver", {"-w"}, env, root->path()});
+    run({kWineServer, {"-k"}, env, root->path()});
+    run({kWineServer, {"-w"}, env, root->path()});
     root.reset();
   }
 };
@@ -114,11 +124,15 @@ struct Case {
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
-class WineLauncher : public ::testing::TestWithParam<Case> {
+// The folder of one build of the Windows executables, and one case.
+using Param = std::tuple<std::string, Case>;
+
+class WineLauncher : public ::testing::TestWithParam<Param> {
  protected:
   void SetUp() override {
-    if (!Wine::instance->unavailable.empty()) GTEST_SKIP() << Wine::instance->unavailable;
     if (!Wine::instance->root) GTEST_SKIP() << "needs an X display";
+    if (std::get<0>(GetParam()) == kWin32 && !Wine::instance->no_32bit.empty())
+      GTEST_SKIP() << Wine::instance->no_32bit;
   }
 };
 
@@ -145,18 +159,19 @@ const std::string kInstall = "A Java VM needs to be installed before this progra
 const std::string kUpgrade = "Your Java VM needs to be upgraded before this program can be run.";
 
 TEST_P(WineLauncher, Run) {
-  const Case& c = GetParam();
+  const std::string& build = std::get<0>(GetParam());
+  const Case& c = std::get<1>(GetParam());
   Wine& wine = *Wine::instance;
   TempDir here;
   const std::string vms = here / "vms", record = here / "record";
   fs::create_directory(vms);
   fs::create_directory(record);
   for (const auto& [program, plan] : c.plans) {
-    fs::copy_file(kWin32 + "/tests/standin_vm.exe", vms + "/" + program + ".exe");
+    fs::copy_file(build + "/tests/standin_vm.exe", vms + "/" + program + ".exe");
     write_text(record + "/" + program + ".plan", plan);
   }
   const std::string caption = std::string("quillpod.wine.") + c.name;
-  std::ifstream in(kWin32 + "/quillpod.exe", std::ios::binary);
+  std::ifstream in(build + "/quillpod.exe", std::ios::binary);
   Bytes image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   append_record(image, 'B', kBoot);
   append_record(image, 'V', config("main=" + caption + "\nhelpurl=" + kHelp + "\n" + c.config));
@@ -190,7 +205,7 @@ TEST_P(WineLauncher, Run) {
   env.push_back("QUILLPOD_RUN_BOX_CAPTION=" + caption);
   env.push_back("QUILLPOD_RUN_BOX_TEXT=" + windows_path(here / "box"));
   if (!c.tmp.empty()) env.push_back("QUILLPOD_RUN_TMP=" + c.tmp);
-  pid_t runner = spawn({"/usr/bin/wine", {kWin32 + "/tests/exit_code_runner.exe"}, env, here.path()});
+  pid_t runner = spawn({kWine64, {build + "/tests/exit_code_runner.exe"}, env, here.path()});
 
   // Answers every box of this case with No, so a failed case never leaves a launcher waiting.
   auto unblock = [&] {
@@ -282,7 +297,7 @@ TEST_P(WineLauncher, Run) {
 
 INSTANTIATE_TEST_SUITE_P(
     ExitCodes, WineLauncher,
-    ::testing::Values(
+    ::testing::Combine(::testing::Values(kWin64, kWin32), ::testing::Values(
         // A VM that ends before the application, then one that starts it and
         // ends with a code no 8-bit status could carry; what it unpacked,
         // read-only parts too, goes with the workspace.
@@ -312,8 +327,10 @@ INSTANTIATE_TEST_SUITE_P(
              "quillpod ERROR #10007", "", 1, {}, "", "C:\\" + std::string(220, 't') + "\\"},
         // The workspace a killed run left is removed by the next run; nothing else is.
         Case{"StaleWorkspace", "target=B\n", {{"jview", "0 marker\n"}}, "", true, Box::none, "", "", 0, {"jview"},
-             "", "", true}),
-    [](const ::testing::TestParamInfo<Case>& param) { return std::string(param.param.name); });
+             "", "", true})),
+    [](const ::testing::TestParamInfo<Param>& param) {
+      return std::string(std::get<0>(param.param) == kWin64 ? "Win64_" : "Win32_") + std::get<1>(param.param).name;
+    });
 
 }  // namespace
 }  // namespace quillpod
