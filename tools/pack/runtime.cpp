@@ -183,10 +183,20 @@ Bytes runtime_record_data(const Bytes& tree, int level) {
   return out;
 }
 
+// How much larger than its compressed data a tree may say it is when listed.
+constexpr std::uint64_t kMaxListedRatio = 1024;
+
 RuntimeSummary summarize_runtime(const unsigned char* data, std::size_t size) {
   std::optional<RuntimeRecord> record = parse_runtime_record(data, size);
   if (!record) throw Error("its header is not a runtime's");
   if (record->tree_size > (std::uint64_t{1} << 34)) throw Error("its declared size is implausible");
+  // The tree is unpacked whole in memory, so its declared size must be one
+  // its compressed data could hold: a real runtime packs about 4 to 1, and a
+  // damaged header claiming gigabytes from a few bytes is refused before
+  // anything is allocated.
+  if (record->tree_size > std::uint64_t{kMaxListedRatio} * (record->compressed_size + 1))
+    throw Error("its declared size is implausible for its " + std::to_string(record->compressed_size) +
+                " compressed bytes");
   Bytes tree(static_cast<std::size_t>(record->tree_size));
   std::size_t n = ZSTD_decompress(tree.data(), tree.size(), record->compressed, record->compressed_size);
   if (ZSTD_isError(n)) throw Error(std::string("its compressed data is damaged (") + ZSTD_getErrorName(n) + ")");
