@@ -59,17 +59,6 @@ sigset_t stop_signal_set() {
   return set;
 }
 
-bool write_all(int fd, const unsigned char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t n = write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // Asks the file system to place the workspace's folders apart from the
 // temporary directory's own files, as it places folders made at the top of a
 // disk (ext2/3/4's "T" attribute). An ext4 disk without a journal will not
@@ -180,6 +169,18 @@ bool is_utf8(const std::string& text) {
 }
 
 }  // namespace
+
+bool write_all(int fd, const void* data, std::size_t size) {
+  const char* at = static_cast<const char*>(data);
+  while (size > 0) {
+    ssize_t n = write(fd, at, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    at += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
 
 std::vector<std::string> vm_environment(char** environment, const std::vector<std::string>& arguments,
                                         const std::string& utf8_ctype) {
@@ -644,7 +645,7 @@ void PosixPlatform::open_address(const std::string& address) {
 
 void PosixPlatform::write_error_line(const std::string& line) {
   std::string out = line + "\n";
-  write_all(STDERR_FILENO, reinterpret_cast<const unsigned char*>(out.data()), out.size());
+  write_all(STDERR_FILENO, out.data(), out.size());
 }
 
 }  // namespace quillpod

@@ -9,6 +9,10 @@
 
 namespace quillpod {
 
+// Writes all of data to fd, going on after a partial write or an interrupted
+// call; false when the system refuses (errno says why).
+bool write_all(int fd, const void* data, std::size_t size);
+
 class PosixPlatform : public Platform {
  public:
   // Catches the stop signals (interrupt, terminate, hang-up, quit) for the

@@ -213,17 +213,6 @@ std::string manifest_line(unsigned char kind, const struct stat& st, const std::
   return line + ' ' + name + '\n';
 }
 
-bool write_all(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t n = write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string runtime_cache_folder() {
@@ -287,7 +276,7 @@ bool unpack_runtime(const RuntimeRecord& record, int into, std::string* why, boo
       for (std::uint64_t left = size; left > 0;) {
         std::size_t got = tree.read(chunk.data(), static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size())));
         if (got == 0) return damaged(tree.error().empty() ? "an entry is cut short" : tree.error());
-        if (!write_all(file.get(), reinterpret_cast<const char*>(chunk.data()), got))
+        if (!write_all(file.get(), chunk.data(), got))
           return fail(why, "cannot write " + name + ": " + system_reason(errno));
         left -= got;
       }

@@ -73,19 +73,11 @@ fs::path own_folder(const char* argv0) {
   return self.parent_path();
 }
 
-// Looks beside the packer (a build tree) and in ../lib/quillpod (an
-// installation), each name in turn.
-fs::path beside_packer(const fs::path& folder, std::initializer_list<const char*> names, const char* option) {
-  std::vector<std::string> tried;
-  for (const fs::path& place : {folder, folder.parent_path() / "lib" / "quillpod"})
-    for (const char* name : names) {
-      fs::path candidate = place / name;
-      std::error_code ec;
-      if (fs::is_regular_file(candidate, ec)) return candidate;
-      tried.push_back(candidate.string());
-    }
+// A file the packer needs and was not given, from beside the packer.
+fs::path beside_packer(const fs::path& folder, const std::vector<fs::path>& names, const char* option) {
   std::string list;
-  for (const auto& t : tried) list += (list.empty() ? "" : " or ") + t;
+  fs::path found = find_beside_packer(folder, names, list);
+  if (!found.empty()) return found;
   throw Error(std::string("no ") + option + " given, and none beside the packer (" + list + "); give " + option +
               " FILE");
 }

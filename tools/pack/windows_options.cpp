@@ -6,6 +6,18 @@ namespace fs = std::filesystem;
 
 namespace quillpod::pack {
 
+fs::path find_beside_packer(const fs::path& packer_folder, const std::vector<fs::path>& names, std::string& tried) {
+  tried.clear();
+  for (const fs::path& place : {packer_folder, packer_folder.parent_path() / "lib" / "quillpod"})
+    for (const fs::path& name : names) {
+      fs::path candidate = place / name;
+      std::error_code ec;
+      if (fs::is_regular_file(candidate, ec)) return candidate;
+      tried += (tried.empty() ? "" : " or ") + candidate.string();
+    }
+  return {};
+}
+
 fs::path platform_launcher(const fs::path& packer_folder, const std::string& platform, bool console) {
   std::vector<fs::path> names;
   std::string target;
@@ -20,16 +32,9 @@ fs::path platform_launcher(const fs::path& packer_folder, const std::string& pla
     throw Error("--platform " + platform + " is not one of linux, windows (32-bit, runs on every Windows) and "
                 "windows64");
   }
-  std::vector<std::string> tried;
-  for (const fs::path& place : {packer_folder, packer_folder.parent_path() / "lib" / "quillpod"})
-    for (const fs::path& name : names) {
-      fs::path candidate = place / name;
-      std::error_code ec;
-      if (fs::is_regular_file(candidate, ec)) return candidate;
-      tried.push_back(candidate.string());
-    }
   std::string list;
-  for (const auto& t : tried) list += (list.empty() ? "" : " or ") + t;
+  fs::path found = find_beside_packer(packer_folder, names, list);
+  if (!found.empty()) return found;
   throw Error("no launcher for --platform " + platform + " beside the packer (" + list + "); build it with " +
               "cmake --build build --target " + target + ", or give its file with --launcher FILE");
 }

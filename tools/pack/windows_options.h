@@ -12,6 +12,12 @@
 
 namespace quillpod::pack {
 
+// The first of names found beside the packer (a build tree) or in
+// ../lib/quillpod (an installation), each name in turn; none found, an empty
+// path, and tried lists every place looked at ("A or B or ...").
+std::filesystem::path find_beside_packer(const std::filesystem::path& packer_folder,
+                                         const std::vector<std::filesystem::path>& names, std::string& tried);
+
 // The launcher for a platform ("linux", "windows" for 32-bit Windows, which
 // every Windows runs, "windows64"), found beside the packer (a build tree)
 // or in ../lib/quillpod (an installation); for Windows the console launcher
