@@ -345,14 +345,18 @@ bool runtime_intact(const std::string& folder, const RuntimeHash& hash, std::str
   return true;
 }
 
-// Removes the folder at `path` with everything in it: links and junctions
-// are removed as links, never entered. True when it is gone.
+// Removes the folder at `path` with everything in it. A link or junction
+// is left alone, never entered, moved or removed: some systems remove or
+// move what it points to instead. The unpacker makes none, so one inside a
+// runtime was put there by hand, and the folder around it stays too.
+// True when it is gone.
 bool remove_tree(const std::string& path) {
   Kind kind;
   if (!kind_of(path, kind)) return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
-  if (kind != Kind::folder) {
+  if (kind == Kind::other) return false;
+  if (kind == Kind::file) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileA(path.c_str()) || RemoveDirectoryA(path.c_str());
+    return DeleteFileA(path.c_str()) != 0;
   }
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
@@ -522,6 +526,8 @@ std::string ready_in_cache(const RuntimeRecord& record, const std::string& cache
   damage.clear();
   if (open_intact(place, record.hash, &damage)) return place;
   Kind kind;
+  if (kind_of(place, kind) && kind != Kind::folder)
+    return fail(why, place + " is a link or not a folder, which the launcher leaves alone"), "";
   if (kind_of(place, kind)) {
     notes.push_back("the cached Java runtime " + place + " is damaged (" + damage + "); unpacking it again");
     // Moved aside first: a VM may still run from it; a later sweep removes it.
