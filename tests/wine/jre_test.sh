@@ -222,7 +222,7 @@ PY
         "$work/pack.log")
       [ -n "$hash" ] || fail "the packer did not tell the runtime's hash: $(cat "$work/pack.log")"
       "$quillpod_pack" --list "$out" >"$work/list.log" 2>&1 || fail "--list $out failed: $(cat "$work/list.log")"
-      grep -q "^  Java runtime $hash: " "$work/list.log" || fail "--list does not show the runtime $hash: $(cat "$work/list.log")"
+      grep -q "^  Java runtime $hash[: ]" "$work/list.log" || fail "--list does not show the runtime $hash: $(cat "$work/list.log")"
     }
     pack_carrying "$work/probe-window.exe"
     window_hash=$hash
@@ -252,7 +252,9 @@ PY
       ! grep -aq 'quillpod:' "$work/err" || fail "$1: the launcher said: $(grep -a 'quillpod:' "$work/err")"
     }
     # Every entry below a folder with its kind, size and modification time.
-    tree_of() { (cd "$1" && find . "${@:2}" -printf '%p %y %s %T@\n' | sort); }
+    tree_of() {
+      if [ -d "$1" ]; then (cd "$1" && find . "${@:2}" -printf '%p %y %s %T@\n' | sort); else echo "($1 is gone)"; fi
+    }
 
     # 1. The first run unpacks the runtime into the cache, behind either launcher.
     probe "$work/probe-window.exe" 5 "two words"
