@@ -313,7 +313,10 @@ PY
         fail "$how $file: the damage was not told"
       runtime_whole "$how $file" old-ok
     done
-    # A later launch removes the damaged runtimes moved aside.
+    # A later launch removes the damaged runtimes moved aside, and what a
+    # launch killed while unpacking left.
+    mkdir -p "$runtimes/.tmp-${hash:0:16}-0badf00d/bin"
+    cp "$jre_dir/bin/java.dll" "$runtimes/.tmp-${hash:0:16}-0badf00d/bin/"
     probe "$work/probe.exe" 0 "after the damage"
     no_notes "after the damage"
     runtime_whole "after the damage"
