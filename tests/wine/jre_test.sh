@@ -222,7 +222,7 @@ PY
         "$work/pack.log")
       [ -n "$hash" ] || fail "the packer did not tell the runtime's hash: $(cat "$work/pack.log")"
       "$quillpod_pack" --list "$out" >"$work/list.log" 2>&1 || fail "--list $out failed: $(cat "$work/list.log")"
-      grep -q "^  Java runtime $hash[: ]" "$work/list.log" || fail "--list does not show the runtime $hash: $(cat "$work/list.log")"
+      grep -q "^  Java runtime ${hash}[: ]" "$work/list.log" || fail "--list does not show the runtime $hash: $(cat "$work/list.log")"
     }
     pack_carrying "$work/probe-window.exe"
     window_hash=$hash
