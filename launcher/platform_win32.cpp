@@ -230,8 +230,6 @@ bool Win32Platform::create_directory(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0 || failed();
 }
 
-namespace {
-
 // Whether the account behind this process owns the object behind `h`: its
 // user, or the default owner its token gives new objects (an elevated
 // administrator's files belong to the Administrators group). A volume that
@@ -262,8 +260,6 @@ bool owned_by_current_user(HANDLE h) {
   if (!ours) SetLastError(ERROR_INVALID_OWNER);
   return ours;
 }
-
-}  // namespace
 
 std::optional<DirectoryId> Win32Platform::open_directory(std::optional<DirectoryId> parent, const std::string& name,
                                                          bool own_only) {

@@ -23,6 +23,11 @@ constexpr bool temporary_path_fits(std::size_t length) {
   return length + kLongestRunName + 1 + kLongestWorkspaceEntry + 1 <= kWin32PathBuffer;
 }
 
+// Whether the account behind this process owns the file or folder open as
+// `handle` (a HANDLE): its user, or the default owner its token gives new
+// objects. A volume that keeps no owners (FAT) has none to tell apart.
+bool owned_by_current_user(void* handle);
+
 class Win32Platform : public Platform {
  public:
   // `console`: the launcher is a console program (quillpod-console.exe),
@@ -51,6 +56,9 @@ class Win32Platform : public Platform {
 
   std::optional<LockId> lock_directory(DirectoryId directory, bool inherit) override;
   void unlock_directory(LockId lock) override;
+  // In the cache under %LOCALAPPDATA%\quillpod (runtime_cache_win32.cpp).
+  std::optional<std::string> ready_carried_runtime(const unsigned char* data, std::size_t size, DirectoryId workspace,
+                                                   const std::string& workspace_path) override;
   std::optional<std::uint32_t> random_number() override;
   std::string last_error() const override;
 

@@ -524,6 +524,10 @@ std::optional<std::string> PosixPlatform::ready_carried_runtime(const unsigned c
     write_error_line("quillpod: the Java runtime this program carries is damaged: its record has no valid header");
     return std::nullopt;
   }
+  if (record->compression != RuntimeCompression::zstd) {
+    write_error_line("quillpod: the Java runtime this program carries was packed for Windows");
+    return std::nullopt;
+  }
   std::vector<std::string> notes;
   std::optional<std::string> java = ready_runtime(*record, static_cast<int>(workspace), workspace_path, notes);
   for (const std::string& note : notes) write_error_line("quillpod: " + note);

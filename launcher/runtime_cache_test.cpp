@@ -47,7 +47,7 @@ void make_runtime_folder(const std::string& root) {
 
 pack::Bytes record_of(const std::string& folder) {
   std::vector<std::string> warnings;
-  return pack::runtime_record_data(pack::runtime_tree(folder, warnings), 3);
+  return pack::runtime_record_data(pack::runtime_tree(folder, warnings), RuntimeCompression::zstd, 3);
 }
 
 RuntimeRecord parsed(const pack::Bytes& data) {
@@ -165,7 +165,7 @@ TEST_F(RuntimeCache, DamagedRecordsAreRefused) {
     tree.insert(tree.end(), name.begin(), name.end());
     for (int i = 0; i < 8; ++i) tree.push_back(static_cast<unsigned char>(content.size() >> (8 * i)));
     tree.insert(tree.end(), content.begin(), content.end());
-    return pack::runtime_record_data(tree, 1);
+    return pack::runtime_record_data(tree, RuntimeCompression::zstd, 1);
   };
   pack::Bytes flipped = data;
   flipped[flipped.size() / 2] ^= 0x40;

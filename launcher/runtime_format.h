@@ -2,10 +2,12 @@
 // that writes it and the launcher that unpacks it.
 //
 // Record data:
-//   8 bytes   magic "QPRUNTM1"
+//   8 bytes   magic: "QPRUNTM1" when the tree stream is compressed as one
+//             zstd frame (for POSIX systems), "QPRUNTZ1" when it is one zlib
+//             stream (for Windows, whose launchers carry zlib but not zstd)
 //   32 bytes  SHA-256 of the tree stream: the runtime's name in the cache
 //   8 bytes   size of the tree stream, little-endian
-//   rest      the tree stream compressed as one zstd frame
+//   rest      the compressed tree stream
 //
 // Tree stream: entries back to back, a folder before anything in it.
 //   1 byte    kind: 'd' folder, 'f' file, 'l' symbolic link
@@ -25,6 +27,10 @@ namespace quillpod {
 constexpr char kRecordRuntime = 'R';
 
 constexpr unsigned char kRuntimeMagic[8] = {'Q', 'P', 'R', 'U', 'N', 'T', 'M', '1'};
+constexpr unsigned char kRuntimeMagicZlib[8] = {'Q', 'P', 'R', 'U', 'N', 'T', 'Z', '1'};
+
+// How the tree stream is compressed, as the magic tells.
+enum class RuntimeCompression { zstd, zlib };
 constexpr std::size_t kRuntimeHashSize = 32;
 constexpr std::size_t kRuntimeHeaderSize = 8 + kRuntimeHashSize + 8;
 

@@ -21,8 +21,12 @@ std::vector<std::string> levels_of(const std::string& path) {
 }  // namespace
 
 std::optional<RuntimeRecord> parse_runtime_record(const unsigned char* data, std::size_t size) {
-  if (size < kRuntimeHeaderSize || std::memcmp(data, kRuntimeMagic, sizeof kRuntimeMagic) != 0) return std::nullopt;
+  if (size < kRuntimeHeaderSize) return std::nullopt;
   RuntimeRecord record;
+  if (std::memcmp(data, kRuntimeMagicZlib, sizeof kRuntimeMagicZlib) == 0)
+    record.compression = RuntimeCompression::zlib;
+  else if (std::memcmp(data, kRuntimeMagic, sizeof kRuntimeMagic) != 0)
+    return std::nullopt;
   std::memcpy(record.hash.data(), data + sizeof kRuntimeMagic, kRuntimeHashSize);
   const unsigned char* size_at = data + sizeof kRuntimeMagic + kRuntimeHashSize;
   for (int i = 7; i >= 0; --i) record.tree_size = record.tree_size << 8 | size_at[i];

@@ -16,6 +16,7 @@ namespace quillpod {
 using RuntimeHash = std::array<unsigned char, kRuntimeHashSize>;
 
 struct RuntimeRecord {
+  RuntimeCompression compression = RuntimeCompression::zstd;
   RuntimeHash hash{};
   std::uint64_t tree_size = 0;
   const unsigned char* compressed = nullptr;
@@ -23,7 +24,7 @@ struct RuntimeRecord {
 };
 
 // The record's header and where its compressed tree lies; nullopt when the
-// data is too short or does not start with the magic.
+// data is too short or does not start with one of the magics.
 std::optional<RuntimeRecord> parse_runtime_record(const unsigned char* data, std::size_t size);
 
 // The hash in lower-case hexadecimal: the runtime's folder name in the cache.

@@ -11,7 +11,7 @@ QUILLPOD_PACKAGES=(
   clang libclang-rt-14-dev
   xvfb xauth xdotool x11-utils x11-apps openbox imagemagick
   pulseaudio pulseaudio-utils libasound2-plugins
-  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine32 wine64 icoutils file npm
+  g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 libz-mingw-w64-dev wine wine32 wine64 icoutils file npm
 )
 
 quillpod_missing_packages() {

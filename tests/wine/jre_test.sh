@@ -9,6 +9,12 @@
 #     the same application behind the console launcher (and behind the
 #     window launcher with console=yes): its output reaches the terminal;
 #     failures are told on standard error, never in a box.
+#   jre_test.sh runtime <wine root> <windows launchers> <quillpod-pack> <boot class>
+#     the application carrying the Java runtime of the prefix, run where no
+#     Java is installed: unpacked once into %LOCALAPPDATA%\quillpod\runtimes
+#     and found there later, untouched; two first runs at once; a damaged
+#     cached runtime unpacked again; a link planted at its place never used;
+#     a cache that cannot be made sends the runtime into the workspace.
 #   jre_test.sh game <wine root> <game executable> <XmasGifs folder>
 #     the packed game on $DISPLAY: its front screen pixel for pixel, S starts
 #     a game that shows the world, Alt+F4 ends it with status 0.
@@ -22,9 +28,12 @@ work=$(mktemp -d)
 xvfb_pid=
 wm_pid=
 game_pid=
+runtime_cache=
 cleanup() {
   set +e
   [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null && wait "$game_pid" 2>/dev/null
+  # The runtimes unpacked into the shared prefix (or what stood in the cache's place).
+  [ -n "$runtime_cache" ] && rm -rf "$runtime_cache"
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -103,7 +112,7 @@ probe() {
 }
 
 case $mode in
-  console | console-launcher)
+  console | console-launcher | runtime)
     launchers=$3 quillpod_pack=$4 boot=$5
     mkdir "$work/classes"
     javac --release 8 -nowarn -d "$work/classes" "$here/WineProbe.java" 2>"$work/err" || fail "javac failed"
@@ -168,6 +177,173 @@ PY
       temp_clean
     done
     echo "ok (console-launcher): output on the terminal, exit codes, failures on standard error"
+    ;;
+
+  runtime)
+    unset JAVA_HOME
+    jre_dir=$WINEPREFIX/drive_c/jre
+    [ -f "$jre_dir/bin/java.exe" ] || fail "no bin/java.exe in $jre_dir"
+    standin=$launchers/tests/standin_vm.exe
+    [ -f "$standin" ] || fail "no stand-in VM at $standin (built with the launchers)"
+    # %LOCALAPPDATA% of the prefix's user, beside its %TEMP%.
+    runtime_cache=$(dirname "$temp")/AppData/Local/quillpod
+    runtimes=$runtime_cache/runtimes
+    rm -rf "$runtime_cache"
+    # A machine view without Java: nothing on the search path, no JAVA_HOME.
+    mkdir "$work/nojava"
+    vm_path=$(windows_path "$work/nojava")
+    # Stand-in VMs record each start here.
+    mkdir "$work/watch"
+    export QUILLPOD_STANDIN_DIR
+    QUILLPOD_STANDIN_DIR=$(windows_path "$work/watch")
+
+    # A runtime the launcher cannot start on Windows, and jlink's runtime
+    # for this system, are refused before anything is written.
+    mkdir -p "$work/posix-runtime/bin"
+    printf '#!/bin/sh\n' >"$work/posix-runtime/bin/java"
+    chmod +x "$work/posix-runtime/bin/java"
+    for runtime in "$work/posix-runtime" jlink; do
+      set +e
+      "$quillpod_pack" --platform windows64 --console --boot "$boot" --runtime "$runtime" -o "$work/refused.exe" \
+        --main WineProbe "$work/classes" >"$work/pack.log" 2>&1
+      status=$?
+      set -e
+      [ "$status" -eq 2 ] || fail "--runtime $runtime for windows64: exit status $status, not 2: $(cat "$work/pack.log")"
+      [ ! -e "$work/refused.exe" ] || fail "--runtime $runtime for windows64: an executable was written"
+    done
+
+    # pack_carrying <output> [--console]: the probe carrying the runtime; sets hash.
+    pack_carrying() {
+      local out=$1
+      shift
+      "$quillpod_pack" --platform windows64 "$@" --boot "$boot" --runtime "$jre_dir" -o "$out" --main WineProbe \
+        -c target=C "$work/classes" >"$work/pack.log" 2>&1 || fail "packing with the runtime failed: $(cat "$work/pack.log")"
+      hash=$(sed -n 's/^quillpod-pack: the Java runtime adds [0-9]* bytes .*cached as \([0-9a-f]\{64\}\))$/\1/p' \
+        "$work/pack.log")
+      [ -n "$hash" ] || fail "the packer did not tell the runtime's hash: $(cat "$work/pack.log")"
+      "$quillpod_pack" --list "$out" >"$work/list.log" 2>&1 || fail "--list $out failed: $(cat "$work/list.log")"
+      grep -q "^  Java runtime ${hash}[: ]" "$work/list.log" || fail "--list does not show the runtime $hash: $(cat "$work/list.log")"
+    }
+    pack_carrying "$work/probe-window.exe"
+    window_hash=$hash
+    pack_carrying "$work/probe.exe" --console
+    [ "$hash" = "$window_hash" ] || fail "one runtime, two hashes: $window_hash and $hash"
+    rt=$runtimes/$hash
+
+    # What the runtimes folder holds besides its lock file (and, with
+    # old-ok, besides damaged runtimes moved aside for a later launch).
+    cached() {
+      local entries
+      entries=$(ls -A "$runtimes" 2>/dev/null | grep -vx '\.lock' || true)
+      [ "${1:-}" != old-ok ] || entries=$(echo "$entries" | grep -v '^\.old-' || true)
+      echo "$entries"
+    }
+    # runtime_whole <when> [old-ok]: one runtime in the cache, named by the
+    # hash, holding exactly the files that were packed and its manifest.
+    runtime_whole() {
+      [ "$(cached "${2:-}")" = "$hash" ] ||
+        fail "$1: the runtimes folder holds [$(ls -A "$runtimes" 2>/dev/null | tr '\n' ' ')], not the runtime $hash"
+      [ -f "$rt/bin/java.exe" ] && [ -f "$rt/.quillpod-runtime" ] || fail "$1: no bin/java.exe or manifest in $rt"
+      local d
+      d=$(diff -rq --exclude=.quillpod-runtime "$jre_dir" "$rt" 2>&1) ||
+        fail "$1: the cached runtime is not the one packed: $(echo "$d" | head -n 5)"
+    }
+    no_notes() {
+      ! grep -aq 'quillpod:' "$work/err" || fail "$1: the launcher said: $(grep -a 'quillpod:' "$work/err")"
+    }
+    # Every entry below a folder with its kind, size and modification time.
+    tree_of() {
+      if [ -d "$1" ]; then (cd "$1" && find . "${@:2}" -printf '%p %y %s %T@\n' | sort); else echo "($1 is gone)"; fi
+    }
+
+    # 1. The first run unpacks the runtime into the cache, behind either launcher.
+    probe "$work/probe-window.exe" 5 "two words"
+    runtime_whole "window launcher, first run"
+    rm -rf "$runtime_cache"
+    probe "$work/probe.exe" 3 "two words" plain
+    no_notes "first run"
+    runtime_whole "first run"
+
+    # 2. A later run starts from the cache and writes nothing into the
+    # runtime; an installed VM on the search path is only a fall-back.
+    before=$(tree_of "$rt" -mindepth 1 ! -name .quillpod-runtime)
+    mkdir "$work/vm"
+    cp "$standin" "$work/vm/java.exe"
+    vm_path=$(windows_path "$work/vm") probe "$work/probe.exe" 0 "second run"
+    [ ! -e "$work/watch/order.txt" ] || fail "second run: the java on the search path was started before the carried runtime"
+    no_notes "second run"
+    [ "$(tree_of "$rt" -mindepth 1 ! -name .quillpod-runtime)" = "$before" ] ||
+      fail "second run: the cached runtime was written: $(diff <(echo "$before") \
+        <(tree_of "$rt" -mindepth 1 ! -name .quillpod-runtime) | head -n 5)"
+    runtime_whole "second run"
+
+    # 3. Two first runs at once: both run, one runtime is cached.
+    rm -rf "$runtime_cache"
+    racer() {
+      local s=0
+      (cd "$work" && WINEPATH="$vm_path" timeout -k 10 300 "$wine64" "$work/probe.exe" \
+        "$(windows_path "$work/args$1")" 0 "racer $1" >"$work/out$1" 2>"$work/err$1") || s=$?
+      echo "$s" >"$work/status$1"
+    }
+    racer 1 &
+    racer1=$!
+    racer 2 &
+    wait "$racer1" $!
+    for n in 1 2; do
+      [ "$(cat "$work/status$n")" = 0 ] || fail "two first runs at once: run $n ended with $(cat "$work/status$n"): $(cat "$work/err$n")"
+      [ "$(tail -n +2 "$work/args$n" 2>/dev/null)" = "racer $n" ] ||
+        fail "two first runs at once: run $n wrote [$(tr '\n' '|' <"$work/args$n" 2>/dev/null)]"
+      ! grep -aq 'quillpod:' "$work/err$n" ||
+        fail "two first runs at once: run $n said: $(grep -a 'quillpod:' "$work/err$n")"
+    done
+    temp_clean
+    runtime_whole "two first runs at once"
+
+    # 4. A damaged cached runtime is noticed, never used, and unpacked again.
+    for c in "delete|bin/java.dll" "truncate|lib/modules" "overwrite|lib/modules" "delete|.quillpod-runtime"; do
+      how=${c%%|*} file=${c#*|}
+      case $how in
+        delete) rm "$rt/$file" ;;
+        truncate) truncate -s 1000 "$rt/$file" ;;
+        # The same size, other bytes.
+        overwrite) printf 'damaged!' | dd of="$rt/$file" bs=1 seek=65536 conv=notrunc status=none ;;
+      esac
+      probe "$work/probe.exe" 0 "$how $file"
+      grep -aq 'quillpod: the cached Java runtime .* is damaged (.*); unpacking it again' "$work/err" ||
+        fail "$how $file: the damage was not told"
+      runtime_whole "$how $file" old-ok
+    done
+    # A later launch removes the damaged runtimes moved aside, and what a
+    # launch killed while unpacking left.
+    mkdir -p "$runtimes/.tmp-${hash:0:16}-0badf00d/bin"
+    cp "$jre_dir/bin/java.dll" "$runtimes/.tmp-${hash:0:16}-0badf00d/bin/"
+    probe "$work/probe.exe" 0 "after the damage"
+    no_notes "after the damage"
+    runtime_whole "after the damage"
+
+    # 5. A link planted at the runtime's place, to a runtime whose java
+    # tells on itself: never started, nothing written or removed through it.
+    cp -a "$rt" "$work/planted"
+    cp "$standin" "$work/planted/bin/java.exe"
+    planted=$(tree_of "$work/planted")
+    rm -rf "$rt"
+    ln -s "$work/planted" "$rt"
+    for when in "planted link" "after the planted link"; do
+      probe "$work/probe.exe" 0 "$when"
+      [ ! -e "$work/watch/order.txt" ] || fail "$when: the java of the linked runtime was started"
+      [ "$(tree_of "$work/planted")" = "$planted" ] ||
+        fail "$when: written through the link: $(diff <(echo "$planted") <(tree_of "$work/planted") | head -n 5)"
+    done
+
+    # 6. The cache cannot be made (a file where its folder goes): the runtime
+    # is unpacked into the workspace for this run, and goes with it.
+    rm -rf "$runtime_cache"
+    echo 'not a folder' >"$runtime_cache"
+    probe "$work/probe.exe" 0 "no cache"
+    grep -aq 'quillpod: cannot use the runtime cache .*; unpacking the Java runtime into the workspace for this run' \
+      "$work/err" || fail "no cache: no word of the workspace"
+    [ "$(cat "$runtime_cache")" = 'not a folder' ] || fail "no cache: the file in the cache's place was changed"
+    echo "ok (runtime): first and later runs, races, damage, a planted link and no cache, without Java installed"
     ;;
 
   game)

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 #include <zstd.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <sstream>
 
 #include "application.h"
+#include "pe_resources.h"
 #include "runtime_format.h"
 #include "runtime_tree.h"
 
@@ -155,30 +157,83 @@ std::vector<std::string> split_list(const std::string& text) {
 
 }  // namespace
 
-Bytes runtime_tree(const fs::path& folder, std::vector<std::string>& warnings) {
+Bytes runtime_tree(const fs::path& folder, std::vector<std::string>& warnings, bool for_windows) {
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) throw Error("the runtime " + folder.string() + " is not a folder");
-  if (!fs::is_regular_file(folder / "bin" / "java", ec))
-    throw Error("the runtime " + folder.string() + " has no bin/java: give a jlink image, a JDK or a JRE folder");
+  const bool posix_java = fs::is_regular_file(folder / "bin" / "java", ec);
+  const bool windows_java = fs::is_regular_file(folder / "bin" / "java.exe", ec);
+  if (for_windows && !windows_java)
+    throw Error("the runtime " + folder.string() + " has no bin/java.exe: a Windows executable needs a Java runtime " +
+                "for Windows" + (posix_java ? std::string(" (this one is for this system)") : std::string()));
+  if (!for_windows && !posix_java)
+    throw Error("the runtime " + folder.string() + " has no bin/java: give a jlink image, a JDK or a JRE folder" +
+                (windows_java ? " for this system (this one is for Windows: pack it with --platform windows64)"
+                              : std::string()));
   Bytes tree;
   add_to_tree(folder, folder, "", tree, warnings, 0);
   return tree;
 }
 
-Bytes runtime_record_data(const Bytes& tree, int level) {
-  Bytes out(kRuntimeMagic, kRuntimeMagic + sizeof kRuntimeMagic);
-  const RuntimeHash hash = sha256(tree.data(), tree.size());
-  out.insert(out.end(), hash.begin(), hash.end());
-  put_le(out, tree.size(), 8);
+namespace {
+
+Bytes compress_zstd(const Bytes& tree, int level) {
   std::unique_ptr<ZSTD_CCtx, decltype(&ZSTD_freeCCtx)> context(ZSTD_createCCtx(), ZSTD_freeCCtx);
   ZSTD_CCtx_setParameter(context.get(), ZSTD_c_compressionLevel, level);
   ZSTD_CCtx_setParameter(context.get(), ZSTD_c_checksumFlag, 1);
   ZSTD_CCtx_setParameter(context.get(), ZSTD_c_nbWorkers, 2);  // ignored where zstd has no threads
-  const std::size_t header = out.size();
-  out.resize(header + ZSTD_compressBound(tree.size()));
-  std::size_t n = ZSTD_compress2(context.get(), out.data() + header, out.size() - header, tree.data(), tree.size());
+  Bytes out(ZSTD_compressBound(tree.size()));
+  std::size_t n = ZSTD_compress2(context.get(), out.data(), out.size(), tree.data(), tree.size());
   if (ZSTD_isError(n)) throw Error(std::string("cannot compress the runtime: ") + ZSTD_getErrorName(n));
-  out.resize(header + n);
+  out.resize(n);
+  return out;
+}
+
+// zlib's levels run 1 to 9; zstd's higher ones ask for its best.
+Bytes compress_zlib(const Bytes& tree, int level) {
+  uLongf size = compressBound(static_cast<uLong>(tree.size()));
+  Bytes out(size);
+  if (compress2(out.data(), &size, tree.data(), static_cast<uLong>(tree.size()), std::min(level, 9)) != Z_OK)
+    throw Error("cannot compress the runtime with zlib");
+  out.resize(size);
+  return out;
+}
+
+// The tree as the record holds it; throws Error when the data does not
+// decompress to exactly `size` bytes.
+Bytes decompress_tree(const RuntimeRecord& record) {
+  Bytes tree(static_cast<std::size_t>(record.tree_size));
+  if (record.compression == RuntimeCompression::zlib) {
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK) throw Error("cannot start zlib");
+    z.next_in = const_cast<unsigned char*>(record.compressed);
+    z.avail_in = static_cast<uInt>(record.compressed_size);
+    z.next_out = tree.data();
+    z.avail_out = static_cast<uInt>(tree.size());
+    const int status = inflate(&z, Z_FINISH);
+    const std::size_t made = tree.size() - z.avail_out;
+    const bool all_read = z.avail_in == 0;
+    inflateEnd(&z);
+    if (status == Z_DATA_ERROR || status == Z_NEED_DICT) throw Error("its compressed data is damaged");
+    if (status != Z_STREAM_END || made != tree.size() || !all_read)
+      throw Error("its size is not the one its header gives");
+    return tree;
+  }
+  std::size_t n = ZSTD_decompress(tree.data(), tree.size(), record.compressed, record.compressed_size);
+  if (ZSTD_isError(n)) throw Error(std::string("its compressed data is damaged (") + ZSTD_getErrorName(n) + ")");
+  if (n != tree.size()) throw Error("its size is not the one its header gives");
+  return tree;
+}
+
+}  // namespace
+
+Bytes runtime_record_data(const Bytes& tree, RuntimeCompression compression, int level) {
+  const unsigned char* magic = compression == RuntimeCompression::zlib ? kRuntimeMagicZlib : kRuntimeMagic;
+  Bytes out(magic, magic + sizeof kRuntimeMagic);
+  const RuntimeHash hash = sha256(tree.data(), tree.size());
+  out.insert(out.end(), hash.begin(), hash.end());
+  put_le(out, tree.size(), 8);
+  const Bytes packed = compression == RuntimeCompression::zlib ? compress_zlib(tree, level) : compress_zstd(tree, level);
+  out.insert(out.end(), packed.begin(), packed.end());
   if (out.size() > kMaxSize) throw Error("the runtime is too large to carry (" + std::to_string(out.size()) + " bytes compressed)");
   return out;
 }
@@ -197,13 +252,11 @@ RuntimeSummary summarize_runtime(const unsigned char* data, std::size_t size) {
   if (record->tree_size > std::uint64_t{kMaxListedRatio} * (record->compressed_size + 1))
     throw Error("its declared size is implausible for its " + std::to_string(record->compressed_size) +
                 " compressed bytes");
-  Bytes tree(static_cast<std::size_t>(record->tree_size));
-  std::size_t n = ZSTD_decompress(tree.data(), tree.size(), record->compressed, record->compressed_size);
-  if (ZSTD_isError(n)) throw Error(std::string("its compressed data is damaged (") + ZSTD_getErrorName(n) + ")");
-  if (n != tree.size()) throw Error("its size is not the one its header gives");
+  const Bytes tree = decompress_tree(*record);
   if (sha256(tree.data(), tree.size()) != record->hash) throw Error("its content does not match its hash");
   RuntimeSummary summary;
   summary.hash = runtime_hash_hex(record->hash);
+  summary.for_windows = record->compression == RuntimeCompression::zlib;
   for (std::size_t at = 0; at < tree.size();) {
     if (tree.size() - at < kRuntimeEntryHeaderSize + 8) throw Error("an entry is cut short");
     const unsigned char kind = tree[at];
@@ -224,7 +277,7 @@ RuntimeSummary summarize_runtime(const unsigned char* data, std::size_t size) {
 bool list_runtime(const unsigned char* data, std::size_t size, std::ostream& out) {
   try {
     RuntimeSummary s = summarize_runtime(data, size);
-    out << "  Java runtime " << s.hash << ": " << s.files << " files, " << s.folders << " folders, " << s.links
+    out << "  Java runtime " << s.hash << (s.for_windows ? " for Windows" : "") << ": " << s.files << " files, " << s.folders << " folders, " << s.links
         << " links, " << s.unpacked << " bytes unpacked\n";
     return true;
   } catch (const Error& e) {
@@ -278,8 +331,13 @@ void jlink_runtime(const std::vector<std::string>& modules, const fs::path& outp
 
 void add_runtime_record(Bytes& executable, const std::string& choice, const std::vector<std::string>& add_modules,
                         const Request& request, std::vector<std::string>& warnings, std::ostream& report) {
+  // The launcher at the executable's start tells which system the runtime is for.
+  const bool for_windows = is_windows_executable(executable);
   Bytes tree;
   if (choice == "jlink") {
+    if (for_windows)
+      throw Error("--runtime jlink makes a Java runtime for this system, not for Windows: give a Java runtime for "
+                  "Windows with --runtime DIR");
     std::vector<fs::path> classes = request.inputs;
     std::error_code ec;
     for (const fs::path& dir : request.jar_dirs)
@@ -291,7 +349,7 @@ void add_runtime_record(Bytes& executable, const std::string& choice, const std:
     const fs::path work = work_name;
     try {
       jlink_runtime(modules, work / "runtime");
-      tree = runtime_tree(work / "runtime", warnings);
+      tree = runtime_tree(work / "runtime", warnings, false);
     } catch (...) {
       fs::remove_all(work, ec);
       throw;
@@ -302,9 +360,10 @@ void add_runtime_record(Bytes& executable, const std::string& choice, const std:
     report << "quillpod-pack: runtime made by jlink with " << list << "\n";
   } else {
     if (!add_modules.empty()) throw Error("--add-modules goes with --runtime jlink only");
-    tree = runtime_tree(choice, warnings);
+    tree = runtime_tree(choice, warnings, for_windows);
   }
-  const Bytes data = runtime_record_data(tree);
+  const Bytes data =
+      runtime_record_data(tree, for_windows ? RuntimeCompression::zlib : RuntimeCompression::zstd);
   const RuntimeSummary summary = summarize_runtime(data.data(), data.size());
   append_record(executable, kRecordRuntime, data);
   report << "quillpod-pack: the Java runtime adds " << data.size() << " bytes to the executable (" << summary.files

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "pack.h"
+#include "runtime_format.h"
 
 namespace quillpod::pack {
 
@@ -16,16 +17,20 @@ namespace quillpod::pack {
 // permission bits, sorted by name, a folder before its contents. A link
 // that stays inside the folder is kept as a relative link; one that leads
 // out is carried as what it points to; a broken one is left out with a
-// warning. Throws Error when the folder has no bin/java or cannot be read.
-Bytes runtime_tree(const std::filesystem::path& folder, std::vector<std::string>& warnings);
+// warning. Throws Error when the folder has no java program for the system
+// (bin/java, or bin/java.exe `for_windows`) or cannot be read.
+Bytes runtime_tree(const std::filesystem::path& folder, std::vector<std::string>& warnings, bool for_windows = false);
 
 // The record's data: magic, SHA-256 and size of the tree, the tree
-// compressed (zstd at `level`, 1 to 19).
-Bytes runtime_record_data(const Bytes& tree, int level = 19);
+// compressed (zstd at `level`, 1 to 19; zlib, which the Windows launchers
+// read, at `level` up to 9).
+Bytes runtime_record_data(const Bytes& tree, RuntimeCompression compression = RuntimeCompression::zstd,
+                          int level = 19);
 
 // What the record holds, for the packer's report and its listing.
 struct RuntimeSummary {
   std::string hash;  // hexadecimal, the folder name in the user's cache
+  bool for_windows = false;  // compressed for the Windows launchers
   std::size_t folders = 0, files = 0, links = 0;
   std::uint64_t unpacked = 0;  // bytes of the files
 };
