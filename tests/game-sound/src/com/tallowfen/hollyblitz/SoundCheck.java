@@ -303,29 +303,78 @@ public final class SoundCheck {
     /**
      * Where the sounds are heard relative to where the bells' clock puts them.
      * The device may open seconds after the bells were started, so the search
-     * is wide: coarse first, then fine around the best. The hits set it, not
-     * the shots: a held trigger fires like a clock, and its shots fit equally
-     * well one period off.
+     * is wide. The hits set it, not the shots: a held trigger fires like a
+     * clock, and its shots fit equally well one period off.
      */
     private int outputDelay(HollyBlitz game, String folder, List<int[]> hits) throws IOException {
-        int n = Math.min(hits.size(), 40);
-        double[][] templates = new double[n][];
-        double[] norms = new double[n];
-        for (int i = 0; i < n; i++) {
-            templates[i] = head(sound(game, folder, hits.get(i)[1]), ATTACK);
-            norms[i] = norm(templates[i]);
-        }
-        int coarse = bestDelay(hits, templates, norms, -6 * RATE, 6 * RATE, 8);
-        return bestDelay(hits, templates, norms, coarse - 8, coarse + 8, 1);
+        return commonDelay(game, folder, hits.subList(0, Math.min(hits.size(), 40)), -6 * RATE, 6 * RATE);
     }
 
-    private int bestDelay(List<int[]> hits, double[][] templates, double[] norms, int from, int to, int step) {
+    /**
+     * The delay between `from` and `to` samples that lines up the most of
+     * the sounds. Each sound's own delay strays by tens of milliseconds as
+     * the device's queue fills and drains, so no one delay lines them all up
+     * to the sample: a fit that only adds up correlations at each delay
+     * hears the few that happen to match there, and on a busy machine chance
+     * elsewhere outweighed them. So the search first asks at which delays
+     * the most sounds are heard within the slack of their moments, each by
+     * the start of its sound at a gain that counts: at the right delay that
+     * is nearly all of them, anywhere else less than half. Within the widest
+     * stretch of such delays, the correlations then pick the one.
+     */
+    private int commonDelay(HollyBlitz game, String folder, List<int[]> played, int from, int to)
+            throws IOException {
+        double[][] templates = new double[played.size()][];
+        double[] norms = new double[played.size()];
+        int span = to - from + 1;
+        int[] heard = new int[span];
+        for (int i = 0; i < templates.length; i++) {
+            templates[i] = head(sound(game, folder, played.get(i)[1]), ATTACK);
+            norms[i] = norm(templates[i]);
+            double tEnergy = norms[i] * norms[i];
+            int at = played.get(i)[0];
+            // counted[j]: of the delays from - SLACK up to (not including) from - SLACK + j, how many count.
+            int[] counted = new int[span + 2 * SLACK + 1];
+            for (int j = 0; j < span + 2 * SLACK; j++) {
+                counted[j + 1] = counted[j] + (counts(gain(templates[i], tEnergy, at + from - SLACK + j)) ? 1 : 0);
+            }
+            for (int k = 0; k < span; k++) {
+                if (counted[k + 2 * SLACK + 1] > counted[k]) {
+                    heard[k]++;
+                }
+            }
+        }
+        int most = 0;
+        for (int h : heard) {
+            most = Math.max(most, h);
+        }
+        int widestStart = 0;
+        int widest = 0;
+        for (int k = 0; k < span; k++) {
+            int end = k;
+            while (heard[k] == most && end + 1 < span && heard[end + 1] == most) {
+                end++;
+            }
+            if (heard[k] == most && end - k + 1 > widest) {
+                widestStart = k;
+                widest = end - k + 1;
+            }
+            k = end;
+        }
+        return bestDelay(played, templates, norms, from + widestStart, from + widestStart + widest - 1, 1);
+    }
+
+    /**
+     * The delay between `from` and `to`, in steps of `step`, at which the
+     * sounds' starts correlate best with the recording, all together.
+     */
+    private int bestDelay(List<int[]> played, double[][] templates, double[] norms, int from, int to, int step) {
         int bestDelay = from;
-        double bestScore = -1;
+        double bestScore = -Double.MAX_VALUE;
         for (int d = from; d <= to; d += step) {
             double score = 0;
             for (int i = 0; i < templates.length; i++) {
-                score += ncc(templates[i], norms[i], hits.get(i)[0] + d);
+                score += ncc(templates[i], norms[i], played.get(i)[0] + d);
             }
             if (score > bestScore) {
                 bestScore = score;
@@ -333,6 +382,11 @@ public final class SoundCheck {
             }
         }
         return bestDelay;
+    }
+
+    /** Whether a sound found at this gain counts as heard: the limiter turns it down; far louder is something else. */
+    private static boolean counts(double gain) {
+        return gain >= FOUND && gain <= 1.25;
     }
 
     /** How many of the sounds are heard within the slack of their moment (moved by `shift`): {found, listened for}. */
@@ -347,7 +401,7 @@ public final class SoundCheck {
             total++;
             double[] t = head(sound(game, folder, p[1]), WHOLE);
             double v = bestGain(t, at, SLACK);
-            if (v >= FOUND && v <= 1.25) {
+            if (counts(v)) {
                 found++;
             }
             if (VERBOSE) {
