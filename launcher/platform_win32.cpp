@@ -24,21 +24,6 @@ HANDLE handle_of(std::int64_t id) { return reinterpret_cast<HANDLE>(static_cast<
 
 std::int64_t id_of(HANDLE h) { return static_cast<std::int64_t>(reinterpret_cast<std::intptr_t>(h)); }
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  ~FileHandle() {
-    if (valid()) CloseHandle(h_);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
 // A file's bytes as a view of its mapping; the mapping object itself may be
 // closed once the view exists.
 class MappedView : public FileImage {
@@ -54,6 +39,16 @@ class MappedView : public FileImage {
 };
 
 }  // namespace
+
+FileHandle::~FileHandle() {
+  if (valid()) CloseHandle(handle_);
+}
+
+void* FileHandle::release() {
+  void* handle = handle_;
+  handle_ = INVALID_HANDLE_VALUE;
+  return handle;
+}
 
 namespace {
 

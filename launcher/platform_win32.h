@@ -2,6 +2,7 @@
 // calls, with the fixed path buffers the launcher has always used there.
 #pragma once
 
+#include <cstdint>
 #include <map>
 
 #include "platform.h"
@@ -27,6 +28,23 @@ constexpr bool temporary_path_fits(std::size_t length) {
 // `handle` (a HANDLE): its user, or the default owner its token gives new
 // objects. A volume that keeps no owners (FAT) has none to tell apart.
 bool owned_by_current_user(void* handle);
+
+// A file or object handle (a HANDLE) closed when it goes out of scope.
+class FileHandle {
+ public:
+  explicit FileHandle(void* handle) : handle_(handle) {}
+  ~FileHandle();
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  // Neither null nor INVALID_HANDLE_VALUE.
+  bool valid() const { return handle_ != nullptr && reinterpret_cast<std::intptr_t>(handle_) != -1; }
+  void* get() const { return handle_; }
+  // The handle, now the caller's to close.
+  void* release();
+
+ private:
+  void* handle_;
+};
 
 class Win32Platform : public Platform {
  public:

@@ -96,93 +96,44 @@ Fd open_own_folder(int parent, const std::string& name, std::string* why, const 
   return fd;
 }
 
-// The tree stream as it comes out of the record: decompressed in steps,
-// hashed as it goes, so no more than one buffer of it is ever in memory.
-class TreeReader {
+// The tree stream of a record packed for this system: zstd, hashed with
+// the system's SHA-256.
+class ZstdTree : public TreeStream {
  public:
-  explicit TreeReader(const RuntimeRecord& record)
-      : record_(record), context_(ZSTD_createDCtx()), buffer_(ZSTD_DStreamOutSize()) {
+  explicit ZstdTree(const RuntimeRecord& record)
+      : TreeStream(record, ZSTD_DStreamOutSize()), context_(ZSTD_createDCtx()) {
     input_ = {record.compressed, record.compressed_size, 0};
     SHA256Init(&sha_);
   }
-  ~TreeReader() { ZSTD_freeDCtx(context_); }
-  TreeReader(const TreeReader&) = delete;
-  TreeReader& operator=(const TreeReader&) = delete;
+  ~ZstdTree() override { ZSTD_freeDCtx(context_); }
 
-  // Up to `n` bytes of the stream; 0 at its end or on damage (see error()).
-  std::size_t read(unsigned char* out, std::size_t n) {
-    if (at_ == filled_ && !refill()) return 0;
-    std::size_t take = std::min(n, filled_ - at_);
-    std::memcpy(out, buffer_.data() + at_, take);
-    at_ += take;
-    return take;
-  }
-  bool read_exactly(unsigned char* out, std::size_t n) {
-    while (n > 0) {
-      std::size_t got = read(out, n);
-      if (got == 0) return false;
-      out += got;
-      n -= got;
+ protected:
+  std::size_t decompress(unsigned char* out, std::size_t size, bool& ended, std::string& error) override {
+    if (input_.pos == input_.size) {
+      error = "its compressed data is cut short";
+      return 0;
     }
+    ZSTD_outBuffer buffer{out, size, 0};
+    std::size_t left = ZSTD_decompressStream(context_, &buffer, &input_);
+    if (ZSTD_isError(left)) {
+      error = std::string("its compressed data is damaged (") + ZSTD_getErrorName(left) + ")";
+      return 0;
+    }
+    if (left == 0) ended = true;
+    return buffer.pos;
+  }
+  bool input_used_up() const override { return input_.pos == input_.size; }
+  void hash(const unsigned char* data, std::size_t size) override { SHA256Update(&sha_, data, size); }
+  bool hash_result(RuntimeHash& out) override {
+    SHA256Final(out.data(), &sha_);
     return true;
   }
-  // Whether the stream is at its end (no entry follows).
-  bool at_end() { return at_ == filled_ && !refill(); }
-  // After at_end(): the stream was whole, of its declared size and hash.
-  bool whole(std::string* why) {
-    if (!error_.empty()) return fail(why, error_);
-    if (!frame_ended_ || input_.pos != input_.size) return fail(why, "its compressed data is cut short or followed by more");
-    if (total_ != record_.tree_size) return fail(why, "its size is not the one its header gives");
-    RuntimeHash hash;
-    SHA256Final(hash.data(), &sha_);
-    if (hash != record_.hash) return fail(why, "its content does not match its hash");
-    return true;
-  }
-  const std::string& error() const { return error_; }
 
  private:
-  bool refill() {
-    at_ = filled_ = 0;
-    while (filled_ == 0 && error_.empty()) {
-      if (frame_ended_) return false;
-      if (input_.pos == input_.size) {
-        error_ = "its compressed data is cut short";
-        return false;
-      }
-      ZSTD_outBuffer out{buffer_.data(), buffer_.size(), 0};
-      std::size_t left = ZSTD_decompressStream(context_, &out, &input_);
-      if (ZSTD_isError(left)) {
-        error_ = std::string("its compressed data is damaged (") + ZSTD_getErrorName(left) + ")";
-        return false;
-      }
-      if (left == 0) frame_ended_ = true;
-      filled_ = out.pos;
-      total_ += filled_;
-      if (total_ > record_.tree_size) {
-        error_ = "it is larger than its header says";
-        return false;
-      }
-      SHA256Update(&sha_, buffer_.data(), filled_);
-    }
-    return filled_ > 0;
-  }
-
-  const RuntimeRecord& record_;
   ZSTD_DCtx* context_;
   ZSTD_inBuffer input_{};
-  std::vector<unsigned char> buffer_;
-  std::size_t at_ = 0, filled_ = 0;
-  std::uint64_t total_ = 0;
-  bool frame_ended_ = false;
-  std::string error_;
   SHA2_CTX sha_;
 };
-
-std::uint64_t get_le(const unsigned char* at, int bytes) {
-  std::uint64_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i) value = value << 8 | at[i];
-  return value;
-}
 
 // The folder that holds `name` inside the tree at `root`, opened level by
 // level without following links; `leaf` gets the last level.
@@ -228,7 +179,7 @@ std::string runtime_cache_folder() {
 }
 
 bool unpack_runtime(const RuntimeRecord& record, int into, std::string* why, bool* damaged_record) {
-  TreeReader tree(record);
+  ZstdTree tree(record);
   if (damaged_record) *damaged_record = false;
   // A failure of the record itself, as opposed to the disk's.
   auto damaged = [&](const std::string& text) {
@@ -238,16 +189,12 @@ bool unpack_runtime(const RuntimeRecord& record, int into, std::string* why, boo
   std::string manifest = runtime_hash_hex(record.hash) + "\n";
   std::vector<unsigned char> chunk(1 << 16);
   while (!tree.at_end()) {
-    unsigned char head[kRuntimeEntryHeaderSize];
-    if (!tree.read_exactly(head, sizeof head)) return damaged("an entry is cut short");
-    const unsigned char kind = head[0];
-    const mode_t mode = static_cast<mode_t>(get_le(head + 1, 2) & kRuntimeModeMask);
-    std::string name(get_le(head + 3, 2), '\0');
-    unsigned char size_bytes[8];
-    if (!tree.read_exactly(reinterpret_cast<unsigned char*>(name.data()), name.size()) ||
-        !tree.read_exactly(size_bytes, sizeof size_bytes))
-      return damaged("an entry is cut short");
-    std::uint64_t size = get_le(size_bytes, 8);
+    TreeEntry entry;
+    if (!tree.read_entry(entry)) return damaged("an entry is cut short");
+    const unsigned char kind = entry.kind;
+    const mode_t mode = static_cast<mode_t>(entry.mode & kRuntimeModeMask);
+    const std::string& name = entry.name;
+    const std::uint64_t size = entry.size;
     std::string problem = runtime_name_problem(name);
     if (!problem.empty()) return damaged("it holds " + problem);
     std::string leaf;

@@ -54,26 +54,6 @@ std::string reason(DWORD error) {
 
 std::string last_reason() { return reason(GetLastError()); }
 
-class Handle {
- public:
-  explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
-  ~Handle() {
-    if (valid()) CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-  HANDLE get() const { return h_; }
-  HANDLE release() {
-    HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return h;
-  }
-
- private:
-  HANDLE h_;
-};
-
 std::int64_t file_time_seconds(const FILETIME& t) {
   const std::uint64_t ticks = (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime;
   return static_cast<std::int64_t>(ticks / 10000000ULL) - 11644473600LL;
@@ -110,101 +90,57 @@ class Sha256 {
   bool ok_ = false;
 };
 
-// The tree stream as it comes out of the record: inflated in steps, hashed
-// as it goes, so no more than one buffer of it is ever in memory.
-class TreeReader {
+// The tree stream of a record packed for Windows: zlib, hashed by the
+// system's cryptographic provider.
+class ZlibTree : public TreeStream {
  public:
-  explicit TreeReader(const RuntimeRecord& record) : record_(record), buffer_(1 << 16) {
-    if (inflateInit(&stream_) != Z_OK) error_ = "zlib cannot start";
-    next_in_ = record.compressed;
-    left_in_ = record.compressed_size;
+  explicit ZlibTree(const RuntimeRecord& record)
+      : TreeStream(record, 1 << 16), next_in_(record.compressed), left_in_(record.compressed_size) {
+    started_ = inflateInit(&stream_) == Z_OK;
   }
-  ~TreeReader() { inflateEnd(&stream_); }
-  TreeReader(const TreeReader&) = delete;
-  TreeReader& operator=(const TreeReader&) = delete;
+  ~ZlibTree() override {
+    if (started_) inflateEnd(&stream_);
+  }
 
-  std::size_t read(unsigned char* out, std::size_t n) {
-    if (at_ == filled_ && !refill()) return 0;
-    std::size_t take = std::min(n, filled_ - at_);
-    std::memcpy(out, buffer_.data() + at_, take);
-    at_ += take;
-    return take;
-  }
-  bool read_exactly(unsigned char* out, std::size_t n) {
-    while (n > 0) {
-      std::size_t got = read(out, n);
-      if (got == 0) return false;
-      out += got;
-      n -= got;
+ protected:
+  std::size_t decompress(unsigned char* out, std::size_t size, bool& ended, std::string& error) override {
+    if (!started_) {
+      error = "zlib cannot start";
+      return 0;
     }
-    return true;
+    if (stream_.avail_in == 0) {
+      if (left_in_ == 0) {
+        error = "its compressed data is cut short";
+        return 0;
+      }
+      const std::size_t step = std::min<std::size_t>(left_in_, 1 << 20);
+      stream_.next_in = const_cast<unsigned char*>(next_in_);
+      stream_.avail_in = static_cast<uInt>(step);
+      next_in_ += step;
+      left_in_ -= step;
+    }
+    stream_.next_out = out;
+    stream_.avail_out = static_cast<uInt>(size);
+    const int status = inflate(&stream_, Z_NO_FLUSH);
+    if (status == Z_STREAM_END) {
+      ended = true;
+    } else if (status != Z_OK && status != Z_BUF_ERROR) {
+      error = std::string("its compressed data is damaged (") + (stream_.msg ? stream_.msg : "zlib") + ")";
+      return 0;
+    }
+    return size - stream_.avail_out;
   }
-  bool at_end() { return at_ == filled_ && !refill(); }
-  bool whole(std::string* why) {
-    if (!error_.empty()) return fail(why, error_);
-    if (!ended_ || left_in_ != 0 || stream_.avail_in != 0)
-      return fail(why, "its compressed data is cut short or followed by more");
-    if (total_ != record_.tree_size) return fail(why, "its size is not the one its header gives");
-    RuntimeHash hash;
-    if (!sha_.result(hash)) return fail(why, "the system cannot compute its hash");
-    if (hash != record_.hash) return fail(why, "its content does not match its hash");
-    return true;
-  }
-  const std::string& error() const { return error_; }
+  bool input_used_up() const override { return left_in_ == 0 && stream_.avail_in == 0; }
+  void hash(const unsigned char* data, std::size_t size) override { sha_.update(data, size); }
+  bool hash_result(RuntimeHash& out) override { return sha_.result(out); }
 
  private:
-  bool refill() {
-    at_ = filled_ = 0;
-    while (filled_ == 0 && error_.empty()) {
-      if (ended_) return false;
-      if (stream_.avail_in == 0) {
-        if (left_in_ == 0) {
-          error_ = "its compressed data is cut short";
-          return false;
-        }
-        const std::size_t step = std::min<std::size_t>(left_in_, 1 << 20);
-        stream_.next_in = const_cast<unsigned char*>(next_in_);
-        stream_.avail_in = static_cast<uInt>(step);
-        next_in_ += step;
-        left_in_ -= step;
-      }
-      stream_.next_out = buffer_.data();
-      stream_.avail_out = static_cast<uInt>(buffer_.size());
-      const int status = inflate(&stream_, Z_NO_FLUSH);
-      if (status == Z_STREAM_END) {
-        ended_ = true;
-      } else if (status != Z_OK && status != Z_BUF_ERROR) {
-        error_ = std::string("its compressed data is damaged (") + (stream_.msg ? stream_.msg : "zlib") + ")";
-        return false;
-      }
-      filled_ = buffer_.size() - stream_.avail_out;
-      total_ += filled_;
-      if (total_ > record_.tree_size) {
-        error_ = "it is larger than its header says";
-        return false;
-      }
-      sha_.update(buffer_.data(), filled_);
-    }
-    return filled_ > 0;
-  }
-
-  const RuntimeRecord& record_;
   z_stream stream_{};
-  const unsigned char* next_in_ = nullptr;
-  std::size_t left_in_ = 0;
-  std::vector<unsigned char> buffer_;
-  std::size_t at_ = 0, filled_ = 0;
-  std::uint64_t total_ = 0;
-  bool ended_ = false;
-  std::string error_;
+  bool started_ = false;
+  const unsigned char* next_in_;
+  std::size_t left_in_;
   Sha256 sha_;
 };
-
-std::uint64_t get_le(const unsigned char* at, int bytes) {
-  std::uint64_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i) value = value << 8 | at[i];
-  return value;
-}
 
 // Why Windows cannot hold an entry's name ("" when it can): characters its
 // file names refuse, or a ':' that would write into a file's hidden stream.
@@ -258,7 +194,7 @@ bool write_all(HANDLE file, const unsigned char* data, std::size_t size) {
 
 // Unpacks the tree into the empty folder `into`, then writes its manifest.
 bool unpack_runtime(const RuntimeRecord& record, const std::string& into, std::string* why, bool* damaged_record) {
-  TreeReader tree(record);
+  ZlibTree tree(record);
   *damaged_record = false;
   auto damaged = [&](const std::string& text) {
     *damaged_record = true;
@@ -267,15 +203,11 @@ bool unpack_runtime(const RuntimeRecord& record, const std::string& into, std::s
   std::string manifest = runtime_hash_hex(record.hash) + "\n";
   std::vector<unsigned char> chunk(1 << 16);
   while (!tree.at_end()) {
-    unsigned char head[kRuntimeEntryHeaderSize];
-    if (!tree.read_exactly(head, sizeof head)) return damaged("an entry is cut short");
-    const unsigned char kind = head[0];
-    std::string name(static_cast<std::size_t>(get_le(head + 3, 2)), '\0');
-    unsigned char size_bytes[8];
-    if (!tree.read_exactly(reinterpret_cast<unsigned char*>(&name[0]), name.size()) ||
-        !tree.read_exactly(size_bytes, sizeof size_bytes))
-      return damaged("an entry is cut short");
-    const std::uint64_t size = get_le(size_bytes, 8);
+    TreeEntry entry;
+    if (!tree.read_entry(entry)) return damaged("an entry is cut short");
+    const unsigned char kind = entry.kind;
+    const std::string& name = entry.name;
+    const std::uint64_t size = entry.size;
     std::string problem = runtime_name_problem(name);
     if (problem.empty()) problem = windows_name_problem(name);
     if (!problem.empty()) return damaged("it holds " + problem);
@@ -287,7 +219,7 @@ bool unpack_runtime(const RuntimeRecord& record, const std::string& into, std::s
       if (!CreateDirectoryA(path.c_str(), nullptr) || !kind_of(path, made, &data))
         return fail(why, "cannot make the folder " + name + ": " + last_reason());
     } else if (kind == kRuntimeFile) {
-      Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+      FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!file.valid()) return fail(why, "cannot make " + name + ": " + last_reason());
       for (std::uint64_t left = size; left > 0;) {
         std::size_t got = tree.read(chunk.data(), static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size())));
@@ -306,7 +238,7 @@ bool unpack_runtime(const RuntimeRecord& record, const std::string& into, std::s
   }
   std::string broken;
   if (!tree.whole(&broken)) return damaged(broken);
-  Handle file(CreateFileA((into + "\\" + kRuntimeManifestName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  FileHandle file(CreateFileA((into + "\\" + kRuntimeManifestName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid() || !write_all(file.get(), reinterpret_cast<const unsigned char*>(manifest.data()), manifest.size()))
     return fail(why, "cannot write its manifest: " + last_reason());
@@ -316,7 +248,7 @@ bool unpack_runtime(const RuntimeRecord& record, const std::string& into, std::s
 // Whether an unpacked tree is still whole: its manifest names the record's
 // hash, and every entry it lists is there with its kind, size and time.
 bool runtime_intact(const std::string& folder, const RuntimeHash& hash, std::string* why) {
-  Handle file(CreateFileA((folder + "\\" + kRuntimeManifestName).c_str(), GENERIC_READ,
+  FileHandle file(CreateFileA((folder + "\\" + kRuntimeManifestName).c_str(), GENERIC_READ,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                           FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file.valid()) return fail(why, "its manifest is missing");
@@ -377,7 +309,7 @@ bool remove_tree(const std::string& path) {
 bool own_folder(const std::string& path, std::string* why) {
   if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
     return fail(why, "cannot make " + path + ": " + last_reason());
-  Handle h(CreateFileA(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  FileHandle h(CreateFileA(path.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!h.valid()) return fail(why, "cannot open " + path + ": " + last_reason());
   BY_HANDLE_FILE_INFORMATION info;
@@ -392,7 +324,7 @@ bool own_folder(const std::string& path, std::string* why) {
 // waiting for it or not. An invalid handle when it was not taken; the lock
 // ends when the handle is closed or the process ends.
 HANDLE take_lock(const std::string& path, bool exclusive, bool wait, DWORD access = GENERIC_READ) {
-  Handle file(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+  FileHandle file(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file.valid()) return INVALID_HANDLE_VALUE;
   OVERLAPPED at;
@@ -440,7 +372,7 @@ void sweep_runtimes(const std::string& runtimes) {
     }
     // Held while the files go, so no launch starts to use it meanwhile; the
     // manifest and the folder go once it is let go.
-    Handle lock(has_manifest ? take_lock(manifest, true, false) : INVALID_HANDLE_VALUE);
+    FileHandle lock(has_manifest ? take_lock(manifest, true, false) : INVALID_HANDLE_VALUE);
     if (has_manifest && !lock.valid()) continue;  // in use by a running launch
     remove_tree(path);
     CloseHandle(lock.release());
@@ -516,12 +448,12 @@ std::string ready_in_cache(const RuntimeRecord& record, const std::string& cache
   if (open_intact(place, record.hash, &damage)) {
     // Runtimes of other programs age out here too, unless a launch is
     // unpacking right now (it sweeps itself).
-    Handle turn(take_lock(runtimes + "\\" + kLockName, true, false));
+    FileHandle turn(take_lock(runtimes + "\\" + kLockName, true, false));
     if (turn.valid()) sweep_runtimes(runtimes);
     return place;
   }
   // One launch unpacks at a time; the others wait here and then find its work.
-  Handle turn(take_lock(runtimes + "\\" + kLockName, true, true));
+  FileHandle turn(take_lock(runtimes + "\\" + kLockName, true, true));
   if (!turn.valid()) return fail(why, "cannot lock " + runtimes + ": " + last_reason()), "";
   damage.clear();
   if (open_intact(place, record.hash, &damage)) return place;

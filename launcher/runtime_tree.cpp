@@ -1,7 +1,7 @@
 #include "runtime_tree.h"
 
+#include <algorithm>
 #include <cstring>
-#include <vector>
 
 namespace quillpod {
 
@@ -28,8 +28,7 @@ std::optional<RuntimeRecord> parse_runtime_record(const unsigned char* data, std
   else if (std::memcmp(data, kRuntimeMagic, sizeof kRuntimeMagic) != 0)
     return std::nullopt;
   std::memcpy(record.hash.data(), data + sizeof kRuntimeMagic, kRuntimeHashSize);
-  const unsigned char* size_at = data + sizeof kRuntimeMagic + kRuntimeHashSize;
-  for (int i = 7; i >= 0; --i) record.tree_size = record.tree_size << 8 | size_at[i];
+  record.tree_size = read_le(data + sizeof kRuntimeMagic + kRuntimeHashSize, 8);
   record.compressed = data + kRuntimeHeaderSize;
   record.compressed_size = size - kRuntimeHeaderSize;
   return record;
@@ -78,6 +77,80 @@ bool runtime_link_stays_inside(const std::string& name, const std::string& targe
     }
   }
   return descending;
+}
+
+std::uint64_t read_le(const unsigned char* at, int bytes) {
+  std::uint64_t value = 0;
+  for (int i = bytes - 1; i >= 0; --i) value = value << 8 | at[i];
+  return value;
+}
+
+TreeStream::TreeStream(const RuntimeRecord& record, std::size_t buffer_size)
+    : record_(record), buffer_(buffer_size) {}
+
+std::size_t TreeStream::read(unsigned char* out, std::size_t n) {
+  if (at_ == filled_ && !refill()) return 0;
+  std::size_t take = std::min(n, filled_ - at_);
+  std::memcpy(out, buffer_.data() + at_, take);
+  at_ += take;
+  return take;
+}
+
+bool TreeStream::read_exactly(unsigned char* out, std::size_t n) {
+  while (n > 0) {
+    std::size_t got = read(out, n);
+    if (got == 0) return false;
+    out += got;
+    n -= got;
+  }
+  return true;
+}
+
+bool TreeStream::read_entry(TreeEntry& entry) {
+  unsigned char head[kRuntimeEntryHeaderSize];
+  unsigned char size_bytes[8];
+  if (!read_exactly(head, sizeof head)) return false;
+  entry.kind = head[0];
+  entry.mode = static_cast<std::uint32_t>(read_le(head + 1, 2));
+  entry.name.assign(static_cast<std::size_t>(read_le(head + 3, 2)), '\0');
+  if (!read_exactly(reinterpret_cast<unsigned char*>(&entry.name[0]), entry.name.size()) ||
+      !read_exactly(size_bytes, sizeof size_bytes))
+    return false;
+  entry.size = read_le(size_bytes, 8);
+  return true;
+}
+
+bool TreeStream::at_end() { return at_ == filled_ && !refill(); }
+
+bool TreeStream::whole(std::string* why) {
+  auto fail = [why](const std::string& text) {
+    if (why) *why = text;
+    return false;
+  };
+  if (!error_.empty()) return fail(error_);
+  if (!ended_ || !input_used_up()) return fail("its compressed data is cut short or followed by more");
+  if (total_ != record_.tree_size) return fail("its size is not the one its header gives");
+  RuntimeHash hash;
+  if (!hash_result(hash)) return fail("the system cannot compute its hash");
+  if (hash != record_.hash) return fail("its content does not match its hash");
+  return true;
+}
+
+bool TreeStream::refill() {
+  at_ = filled_ = 0;
+  while (filled_ == 0 && error_.empty()) {
+    if (ended_) return false;
+    const std::size_t got = decompress(buffer_.data(), buffer_.size(), ended_, error_);
+    if (!error_.empty()) return false;
+    filled_ = got;
+    total_ += filled_;
+    if (total_ > record_.tree_size) {
+      error_ = "it is larger than its header says";
+      return false;
+    }
+    hash(buffer_.data(), filled_);
+  }
+  return filled_ > 0;
 }
 
 }  // namespace quillpod

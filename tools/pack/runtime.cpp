@@ -32,12 +32,6 @@ void put_le(Bytes& out, std::uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
-std::uint64_t get_le(const unsigned char* at, int bytes) {
-  std::uint64_t value = 0;
-  for (int i = bytes - 1; i >= 0; --i) value = value << 8 | at[i];
-  return value;
-}
-
 void put_entry(Bytes& out, unsigned char kind, fs::perms mode, const std::string& name, const std::string& content) {
   if (name.size() > 0xFFFF) throw Error("the runtime's file name " + name + " is too long");
   out.push_back(kind);
@@ -260,9 +254,9 @@ RuntimeSummary summarize_runtime(const unsigned char* data, std::size_t size) {
   for (std::size_t at = 0; at < tree.size();) {
     if (tree.size() - at < kRuntimeEntryHeaderSize + 8) throw Error("an entry is cut short");
     const unsigned char kind = tree[at];
-    const std::size_t name_size = static_cast<std::size_t>(get_le(&tree[at + 3], 2));
+    const std::size_t name_size = static_cast<std::size_t>(read_le(&tree[at + 3], 2));
     if (tree.size() - at < kRuntimeEntryHeaderSize + name_size + 8) throw Error("an entry is cut short");
-    const std::uint64_t content = get_le(&tree[at + kRuntimeEntryHeaderSize + name_size], 8);
+    const std::uint64_t content = read_le(&tree[at + kRuntimeEntryHeaderSize + name_size], 8);
     at += kRuntimeEntryHeaderSize + name_size + 8;
     if (content > tree.size() - at) throw Error("an entry is cut short");
     at += static_cast<std::size_t>(content);
