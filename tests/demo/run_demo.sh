@@ -30,6 +30,11 @@ if [ "$ended" = no ]; then
   xwininfo -root -tree 2>/dev/null | grep -o '"[^"]*"' | sort | uniq -c | sed 's/^/  /'
   echo "what it printed:"
   sed 's/^/  /' "$work/demo.log"
+  # The VM runs from its workspace in $work/tmp: where its threads stand.
+  for vm in $(pgrep -f "$work/tmp"); do
+    echo "threads of process $vm:"
+    jstack "$vm" 2>&1 | sed 's/^/  /'
+  done
   pkill -f "$work/tmp" 2>/dev/null
   exit 1
 fi
