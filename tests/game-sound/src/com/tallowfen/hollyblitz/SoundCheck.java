@@ -9,7 +9,9 @@ import java.nio.file.Files;
 import java.nio.file.Paths;
 import java.util.ArrayList;
 import java.util.Collections;
+import java.util.HashMap;
 import java.util.List;
+import java.util.Map;
 
 /**
  * Listens to a recording of the game's sound output (16-bit little-endian,
@@ -51,6 +53,8 @@ public final class SoundCheck {
     static final boolean VERBOSE = Boolean.getBoolean("soundcheck.verbose");
 
     private final double[] x;
+    /** Each sound file's samples, read once. */
+    private final Map<Integer, double[]> sounds = new HashMap<Integer, double[]>();
     /** Running sums of x squared, for the energy of any window. */
     private final double[] energy;
 
@@ -195,7 +199,21 @@ public final class SoundCheck {
     }
 
     private double[] sound(HollyBlitz game, String folder, int id) throws IOException {
-        return readAu(new AssetFolder(folder, "XmasSounds").path(game.getSoundFileReference(id) + ".au"));
+        double[] samples = sounds.get(id);
+        if (samples == null) {
+            samples = readAu(new AssetFolder(folder, "XmasSounds").path(game.getSoundFileReference(id) + ".au"));
+            sounds.put(id, samples);
+        }
+        return samples;
+    }
+
+    /** The start of each played sound, which identifies it. */
+    private double[][] attacks(HollyBlitz game, String folder, List<int[]> played) throws IOException {
+        double[][] templates = new double[played.size()][];
+        for (int i = 0; i < templates.length; i++) {
+            templates[i] = head(sound(game, folder, played.get(i)[1]), ATTACK);
+        }
+        return templates;
     }
 
     /**
@@ -324,14 +342,11 @@ public final class SoundCheck {
      */
     private int commonDelay(HollyBlitz game, String folder, List<int[]> played, int from, int to)
             throws IOException {
-        double[][] templates = new double[played.size()][];
-        double[] norms = new double[played.size()];
+        double[][] templates = attacks(game, folder, played);
         int span = to - from + 1;
         int[] heard = new int[span];
         for (int i = 0; i < templates.length; i++) {
-            templates[i] = head(sound(game, folder, played.get(i)[1]), ATTACK);
-            norms[i] = norm(templates[i]);
-            double tEnergy = norms[i] * norms[i];
+            double tEnergy = norm(templates[i]) * norm(templates[i]);
             int at = played.get(i)[0];
             // counted[j]: of the delays from - SLACK up to (not including) from - SLACK + j, how many count.
             int[] counted = new int[span + 2 * SLACK + 1];
@@ -361,14 +376,18 @@ public final class SoundCheck {
             }
             k = end;
         }
-        return bestDelay(played, templates, norms, from + widestStart, from + widestStart + widest - 1, 1);
+        return bestDelay(played, templates, from + widestStart, from + widestStart + widest - 1, 1);
     }
 
     /**
      * The delay between `from` and `to`, in steps of `step`, at which the
      * sounds' starts correlate best with the recording, all together.
      */
-    private int bestDelay(List<int[]> played, double[][] templates, double[] norms, int from, int to, int step) {
+    private int bestDelay(List<int[]> played, double[][] templates, int from, int to, int step) {
+        double[] norms = new double[templates.length];
+        for (int i = 0; i < templates.length; i++) {
+            norms[i] = norm(templates[i]);
+        }
         int bestDelay = from;
         double bestScore = -Double.MAX_VALUE;
         for (int d = from; d <= to; d += step) {
@@ -514,15 +533,10 @@ public final class SoundCheck {
         }
         List<int[]> hitsAt = onClock(hits, zero, bellsMillis);
         List<int[]> shotsAt = onClock(shots, zero, bellsMillis);
-        int n = Math.min(hitsAt.size(), 40);
-        double[][] templates = new double[n][];
-        double[] norms = new double[n];
-        for (int i = 0; i < n; i++) {
-            templates[i] = head(sound(game, folder, hitsAt.get(i)[1]), ATTACK);
-            norms[i] = norm(templates[i]);
-        }
-        int coarse = bestDelay(hitsAt.subList(0, n), templates, norms, -RATE / 20, RATE * 6 / 10, 4);
-        int common = bestDelay(hitsAt.subList(0, n), templates, norms, coarse - 4, coarse + 4, 1);
+        List<int[]> first = hitsAt.subList(0, Math.min(hitsAt.size(), 40));
+        double[][] templates = attacks(game, folder, first);
+        int coarse = bestDelay(first, templates, -RATE / 20, RATE * 6 / 10, 4);
+        int common = bestDelay(first, templates, coarse - 4, coarse + 4, 1);
         System.out.printf("a sound is heard %.1f ms after the game starts it (hits together)%n",
             common * 1000.0 / RATE);
         for (Object[] kind : new Object[][] {{"gun shots", shotsAt}, {"hit sounds", hitsAt}}) {
