@@ -363,12 +363,37 @@ PY
     wait_for 120 shown && kill -0 "$game_pid" 2>/dev/null || fail "no window titled \"$title\""
     win=$(xdotool search --onlyvisible --name "^$title\$" | head -n 1)
     shot() { import -window "$win" PNG24:"$work/$1.png"; }
+    visible_windows() {
+      local w
+      for w in $(xdotool search --onlyvisible --name '' 2>/dev/null | head -n 20); do
+        printf '  %s "%s" %s\n' "$w" "$(xdotool getwindowname "$w" 2>&1)" \
+          "$(xwininfo -id "$w" 2>&1 | awk '/-geometry/ { print $2 }')"
+      done
+    }
+    # What a failed front-screen check saw: the drawing area's size, or where
+    # its pixels differ, and every window shown on the display with its place
+    # (one of wine's own windows over the game's would show there).
+    front_difference() {
+      local size want what
+      size=$(identify -format '%wx%h' "$work/front.png" 2>&1)
+      want=$(identify -format '%wx%h' "$work/front-expected.png" 2>&1)
+      if [ "$size" = "$want" ]; then
+        compare "$work/front-expected.png" "$work/front.png" -compose src -highlight-color white \
+          -lowlight-color black "$work/diff.png" 2>/dev/null || true
+        what="$(compare -metric AE "$work/front-expected.png" "$work/front.png" null: 2>&1) pixels differ within $(
+          convert "$work/diff.png" -format '%@' info: 2>&1)"
+      else
+        what="the drawing area is $size, not $want"
+      fi
+      printf '%s, mean brightness %s; windows shown:\n%s' "$what" \
+        "$(convert "$work/front.png" -colorspace gray -format '%[fx:mean]' info: 2>&1)" "$(visible_windows)"
+      [ -z "${QUILLPOD_KEEP_SHOTS:-}" ] || cp "$work"/front*.png "$work"/diff.png "$QUILLPOD_KEEP_SHOTS" 2>/dev/null
+    }
     front() {
       shot front && [ "$(compare -metric AE "$work/front-expected.png" "$work/front.png" null: 2>&1)" = "0" ]
     }
     if ! wait_for 90 front; then
-      fail "the window does not show the front screen pixel for pixel ($(convert "$work/front.png" \
-        -colorspace gray -format 'mean brightness %[fx:mean]' info: 2>&1))"
+      fail "the window does not show the front screen pixel for pixel: $(front_difference)"
     fi
 
     xdotool windowfocus --sync "$win" key s

@@ -273,6 +273,8 @@ public class HollyBlitz extends Frame implements Runnable {
         createPanels();
         offscreen.setFont(ScreenText.FACE);
         WindowWiring.addListeners(this);
+        // The borders have settled while the game loaded.
+        PlayAreaFit.fit(this);
         setGameState(FRONTSCREEN);
         timer = LoopPacing.now();
         lastAnim = timer;

@@ -12,7 +12,8 @@ import java.awt.event.WindowEvent;
  * Connects the game window's input to the game's three listeners. Keys reach
  * the game whichever of its components holds the focus, the drawing area and
  * controls added later included; presses and closing come to the window. A
- * window just shown asks for the focus, so the player can press S at once.
+ * window just shown fits itself to its drawing area once more and asks for
+ * the focus, so the player can press S at once.
  */
 final class WindowWiring {
 
@@ -34,6 +35,7 @@ final class WindowWiring {
         game.addWindowListener(new WindowAdapter() {
             @Override
             public void windowOpened(WindowEvent e) {
+                PlayAreaFit.fit(game);
                 game.toFront();
                 game.playfield.requestFocus();
             }
