@@ -372,15 +372,16 @@ PY
     }
     # What a failed front-screen check saw: the drawing area's size, or where
     # its pixels differ, and every window shown on the display with its place
-    # (one of wine's own windows over the game's would show there).
+    # (one of wine's own windows over the game's would show there). With
+    # QUILLPOD_KEEP_SHOTS set to a folder, the pictures are kept there.
     front_difference() {
       local size want what
       size=$(identify -format '%wx%h' "$work/front.png" 2>&1)
       want=$(identify -format '%wx%h' "$work/front-expected.png" 2>&1)
       if [ "$size" = "$want" ]; then
-        compare "$work/front-expected.png" "$work/front.png" -compose src -highlight-color white \
-          -lowlight-color black "$work/diff.png" 2>/dev/null || true
-        what="$(compare -metric AE "$work/front-expected.png" "$work/front.png" null: 2>&1) pixels differ within $(
+        # One comparison: the count of differing pixels, and a mask of them whose bounds are their place.
+        what="$(compare -metric AE -compose src -highlight-color white -lowlight-color black \
+          "$work/front-expected.png" "$work/front.png" "$work/diff.png" 2>&1) pixels differ within $(
           convert "$work/diff.png" -format '%@' info: 2>&1)"
       else
         what="the drawing area is $size, not $want"
