@@ -58,11 +58,7 @@ back_a=$(panel visitthroneward0.gif)
 back_b=$(panel visitjava0.gif)
 
 start_game() {
-  : >"$work/game.log"
-  PATH="$work/bin:$PATH" TMPDIR="$work/tmp" "$exe" >"$work/game.log" 2>&1 &
-  game_pid=$!
-  wait_for 90 xdotool search --name "^$title\$" || fail "no window titled \"$title\""
-  win=$(xdotool search --name "^$title\$" | head -n 1)
+  launch_game "$title" env PATH="$work/bin:$PATH" TMPDIR="$work/tmp" "$exe"
 }
 
 # shot <name>: the drawing area as $work/<name>.png.

@@ -24,11 +24,7 @@ intro=$(find "$gifs" -maxdepth 1 -iname 'intro0.gif' | head -n 1)
 convert "$intro" -background black -flatten -alpha off PNG24:"$work/expected.png"
 
 mkdir "$work/tmp"
-TMPDIR="$work/tmp" "$exe" >"$work/game.log" 2>&1 &
-game_pid=$!
-
-wait_for 90 xdotool search --name "^$title\$" || fail "no window titled \"$title\""
-win=$(xdotool search --name "^$title\$" | head -n 1)
+launch_game "$title" env TMPDIR="$work/tmp" "$exe"
 
 geometry=$(xwininfo -id "$win" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
 [ "$geometry" = "600x450" ] || fail "drawing area is $geometry, not 600x450"

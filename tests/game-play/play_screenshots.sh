@@ -20,12 +20,7 @@ background=$(find "$src/XmasGifs" -maxdepth 1 -iname 'background0.gif' | head -n
 convert "$background" -crop 600x298+0+0 +repage -alpha off PNG24:"$work/sky.png"
 
 play_seconds=36
-"$java" -Dquillpod.dir="$src" -cp "$cp" com.tallowfen.hollyblitz.BotPlay "$play_seconds" 5 150 \
-  >"$work/game.log" 2>&1 &
-game_pid=$!
-
-wait_for 60 xdotool search --onlyvisible --name "^$title\$" || fail "no window titled \"$title\""
-win=$(xdotool search --onlyvisible --name "^$title\$" | head -n 1)
+launch_game "$title" "$java" -Dquillpod.dir="$src" -cp "$cp" com.tallowfen.hollyblitz.BotPlay "$play_seconds" 5 150
 sleep 22
 
 frames=()

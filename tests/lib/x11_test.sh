@@ -70,7 +70,7 @@ x11_test_display() {
 stop_processes() {
   local pid
   for pid in "$@"; do
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null && { wait "$pid" 2>/dev/null || true; }
   done
   return 0
 }
@@ -84,6 +84,71 @@ wait_for() {
     [ "$tries" -gt 0 ] || return 1
     sleep 0.2
   done
+}
+
+# x11_retry <command...>: runs an X client, and runs it again (three tries in
+# all) when it could not open the display. This X server now and then drops a
+# client it has just accepted, before reading a byte, while other clients
+# connect and disconnect around it (seen with strace; the busier the machine,
+# the more often). Any other failure is passed on as it is.
+x11_retry() {
+  local attempt rc err
+  for attempt in 1 2 3; do
+    rc=0
+    { err=$("$@" 2>&1 >&3 3>&-) || rc=$?; } 3>&1
+    [ "$rc" -ne 0 ] && [ "$attempt" -lt 3 ] &&
+      printf '%s' "$err" | grep -Eq "open display|open X server" || break
+    sleep 0.2
+  done
+  [ -z "$err" ] || printf '%s\n' "$err" >&2
+  return "$rc"
+}
+# The X clients the window tests use, each through x11_retry.
+xdotool() { x11_retry command xdotool "$@"; }
+xwininfo() { x11_retry command xwininfo "$@"; }
+xprop() { x11_retry command xprop "$@"; }
+xdpyinfo() { x11_retry command xdpyinfo "$@"; }
+import() { x11_retry command import "$@"; }
+
+# launch_game <title> <command...>: starts the game in the background
+# ($game_pid, its output in $work/game.log) and waits up to 90 s for its
+# window, which $win then names. A game that ends, or whose VM ends, without a
+# window fails the test at once, with its output. A VM that the X server
+# turned away (see x11_retry), while the server still answers others, is
+# started again.
+launch_game() {
+  local title=$1 attempt i
+  shift
+  for attempt in 1 2 3; do
+    "$@" >"$work/game.log" 2>&1 &
+    game_pid=$!
+    wait_for 90 x11_window_or_failure "$title" || fail "no window titled \"$title\""
+    if kill -0 "$game_pid" 2>/dev/null && ! x11_game_failed; then
+      for i in 1 2 3 4 5; do
+        win=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1)
+        [ -n "$win" ] && return 0
+        sleep 0.2
+      done
+      fail "no window titled \"$title\""
+    fi
+    # The launcher may be showing its failure box: stop it.
+    stop_processes "$game_pid"
+    game_pid=
+    grep -q "Can't connect to X11 window server" "$work/game.log" && xdpyinfo >/dev/null 2>&1 ||
+      fail "the game failed before it showed a window"
+    echo "the X server turned the game's VM away (try $attempt); starting it again" >&2
+  done
+  fail "the X server turned the game's VM away $attempt times"
+}
+
+# x11_window_or_failure <title>: the game shows its window, or has failed.
+x11_window_or_failure() {
+  xdotool search --name "^$1\$" >/dev/null 2>&1 || ! kill -0 "$game_pid" 2>/dev/null || x11_game_failed
+}
+
+# x11_game_failed: the launcher has said that the game's VM ended.
+x11_game_failed() {
+  grep -q "ended with exit code" "$work/game.log"
 }
 
 # start_xvfb [DISPLAY]: an X server of the test's own, on the display given or
