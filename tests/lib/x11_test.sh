@@ -97,7 +97,7 @@ x11_retry() {
     rc=0
     { err=$("$@" 2>&1 >&3 3>&-) || rc=$?; } 3>&1
     [ "$rc" -ne 0 ] && [ "$attempt" -lt 3 ] &&
-      printf '%s' "$err" | grep -Eq "open display|open X server" || break
+      [[ $err == *"open display"* || $err == *"open X server"* ]] || break
     sleep 0.2
   done
   [ -z "$err" ] || printf '%s\n' "$err" >&2
@@ -136,9 +136,9 @@ launch_game() {
     game_pid=
     grep -q "Can't connect to X11 window server" "$work/game.log" && xdpyinfo >/dev/null 2>&1 ||
       fail "the game failed before it showed a window"
+    [ "$attempt" -lt 3 ] || fail "the X server turned the game's VM away $attempt times"
     echo "the X server turned the game's VM away (try $attempt); starting it again" >&2
   done
-  fail "the X server turned the game's VM away $attempt times"
 }
 
 # x11_window_or_failure <title>: the game shows its window, or has failed.
