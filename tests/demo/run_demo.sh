@@ -27,10 +27,10 @@ for attempt in 1 2 3; do
       seen=yes
     fi
     kill -0 "$pid" 2>/dev/null || { ended=yes; break; }
-    grep -q "Can't connect to X11 window server" "$work/demo.log" && { turned_away=yes; break; }
+    x11_turned_away "$work/demo.log" && { turned_away=yes; break; }
     sleep 0.1
   done
-  [ "$turned_away" = yes ] && [ "$attempt" -lt 3 ] && xdpyinfo >/dev/null 2>&1 || break
+  [ "$turned_away" = yes ] && [ "$attempt" -lt 3 ] || break
   stop_processes "$pid"
   echo "the X server turned the demo's VM away (try $attempt); starting it again"
 done

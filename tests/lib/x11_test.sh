@@ -117,25 +117,21 @@ import() { x11_retry command import "$@"; }
 # turned away (see x11_retry), while the server still answers others, is
 # started again.
 launch_game() {
-  local title=$1 attempt i
+  local title=$1 attempt
   shift
   for attempt in 1 2 3; do
     "$@" >"$work/game.log" 2>&1 &
     game_pid=$!
     wait_for 90 x11_window_or_failure "$title" || fail "no window titled \"$title\""
     if kill -0 "$game_pid" 2>/dev/null && ! x11_game_failed; then
-      for i in 1 2 3 4 5; do
-        win=$(xdotool search --name "^$title\$" 2>/dev/null | head -n 1)
-        [ -n "$win" ] && return 0
-        sleep 0.2
-      done
-      fail "no window titled \"$title\""
+      win=$(xdotool search --name "^$title\$" | head -n 1)
+      [ -n "$win" ] || fail "no window titled \"$title\""
+      return 0
     fi
     # The launcher may be showing its failure box: stop it.
     stop_processes "$game_pid"
     game_pid=
-    grep -q "Can't connect to X11 window server" "$work/game.log" && xdpyinfo >/dev/null 2>&1 ||
-      fail "the game failed before it showed a window"
+    x11_turned_away "$work/game.log" || fail "the game failed before it showed a window"
     [ "$attempt" -lt 3 ] || fail "the X server turned the game's VM away $attempt times"
     echo "the X server turned the game's VM away (try $attempt); starting it again" >&2
   done
@@ -144,6 +140,12 @@ launch_game() {
 # x11_window_or_failure <title>: the game shows its window, or has failed.
 x11_window_or_failure() {
   xdotool search --name "^$1\$" >/dev/null 2>&1 || ! kill -0 "$game_pid" 2>/dev/null || x11_game_failed
+}
+
+# x11_turned_away <log>: the VM whose output is in the log could not open the
+# display, while the server still answers others (see x11_retry).
+x11_turned_away() {
+  grep -q "Can't connect to X11 window server" "$1" && xdpyinfo >/dev/null 2>&1
 }
 
 # x11_game_failed: the launcher has said that the game's VM ended.
